@@ -1,0 +1,224 @@
+// Firebird client wrapper: the one door between the program and the server's
+// client library. The library is loaded at run time from a file chosen by the
+// shell (the CaminhoGDS.txt rule) or the system's default client, and reached
+// only through its master interface. Every handle here is RAII: an attachment
+// detaches, a transaction rolls back unless committed, a cursor closes, on
+// every path including exceptions. Nothing above this header sees a status
+// vector: server errors arrive as fb::Error.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace fb {
+
+// Server error: the server's text, its SQLCODE and the engine's error code.
+class Error : public std::runtime_error {
+public:
+    Error(const std::string& text, int sqlcode = 0, std::intptr_t gdscode = 0)
+        : std::runtime_error(text), sqlcode_(sqlcode), gdscode_(gdscode) {}
+    int sqlcode() const { return sqlcode_; }
+    std::intptr_t gdscode() const { return gdscode_; }
+
+private:
+    int sqlcode_;
+    std::intptr_t gdscode_;
+};
+
+struct Date {
+    int year = 0, month = 0, day = 0;
+    bool operator==(const Date&) const = default;
+    auto operator<=>(const Date&) const = default;
+};
+
+struct Time {
+    int hour = 0, minute = 0, second = 0;
+    int fraction = 0;  // ten-thousandths of a second, as the server keeps them
+    bool operator==(const Time&) const = default;
+    auto operator<=>(const Time&) const = default;
+};
+
+struct Timestamp {
+    Date date;
+    Time time;
+    bool operator==(const Timestamp&) const = default;
+};
+
+// Exact fixed-point number: value * 10^-scale (scale = digits after the point).
+struct Decimal {
+    std::int64_t value = 0;
+    int scale = 0;
+    bool operator==(const Decimal&) const = default;
+};
+
+// A value crossing the boundary, typed; monostate is SQL NULL. Text is the
+// raw bytes as the connection's character set gives them (Windows-1252 for
+// this suite's data).
+using Value = std::variant<std::monostate, std::int64_t, Decimal, double, std::string, Date, Time,
+                           Timestamp>;
+
+inline bool isNull(const Value& v) { return std::holds_alternative<std::monostate>(v); }
+
+enum class ColumnType { Integer, Decimal, Double, Text, Date, Time, Timestamp, Blob, Boolean, Other };
+
+struct ColumnInfo {
+    std::string name;      // the alias as the server reports it (upper case unless quoted)
+    std::string field;     // the underlying column name, empty for expressions
+    std::string relation;  // the table, empty for expressions
+    ColumnType type = ColumnType::Other;
+    int scale = 0;         // digits after the point for Decimal
+    unsigned length = 0;   // bytes for Text
+    bool nullable = true;
+};
+
+struct AttachParams {
+    std::string user = "sysdba";
+    std::string password;
+    std::string role;
+    std::string charset;  // empty: none declared (the server's NONE)
+    int dialect = 3;
+};
+
+class Transaction;
+class Statement;
+class Cursor;
+
+// The loaded client library. Shared by the attachments made from it; it is
+// unloaded when the last of them is gone.
+class Client {
+public:
+    // Loads the library from `libraryPath`; empty means the system's default
+    // client (libfbclient.so.2 on Linux). Throws fb::Error naming the file when
+    // it cannot be loaded or lacks fb_get_master_interface.
+    static std::shared_ptr<Client> load(const std::string& libraryPath = {});
+    ~Client();
+
+    const std::string& libraryPath() const;
+
+    struct Impl;
+    Impl& impl() { return *impl_; }
+
+private:
+    explicit Client(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+class Attachment {
+public:
+    Attachment() = default;
+    Attachment(Attachment&&) noexcept;
+    Attachment& operator=(Attachment&&) noexcept;
+    ~Attachment();  // detaches; errors on detach are swallowed
+
+    // Attaches to `database` ("host:path" or a local path for the embedded
+    // engine), SQL dialect from params.
+    static Attachment attach(std::shared_ptr<Client> client, const std::string& database,
+                             const AttachParams& params);
+    // Creates a new database file (page size 8192, default character set
+    // NONE) and attaches to it.
+    static Attachment create(std::shared_ptr<Client> client, const std::string& database,
+                             const AttachParams& params);
+
+    bool connected() const;
+    void detach();     // throws fb::Error if the server refuses
+    void dropDatabase();
+
+    // A read-committed transaction that waits on locks (record versions).
+    Transaction startTransaction();
+
+    // Runs one statement in a transaction of its own, committed at the end;
+    // returns the number of rows it inserted, updated or deleted.
+    std::int64_t execute(const std::string& sql, const std::vector<Value>& params = {});
+
+    struct Impl;
+    Impl* impl() const { return impl_.get(); }
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+class Transaction {
+public:
+    Transaction() = default;
+    Transaction(Transaction&&) noexcept;
+    Transaction& operator=(Transaction&&) noexcept;
+    ~Transaction();  // rolls back unless committed; errors swallowed
+
+    bool active() const;
+    void commit();
+    void rollback();
+
+    Statement prepare(const std::string& sql);
+    // Prepares and runs a statement with parameters; rows affected.
+    std::int64_t execute(const std::string& sql, const std::vector<Value>& params = {});
+    // Prepares and opens a cursor; the cursor must be closed (or destroyed)
+    // before the transaction ends.
+    Cursor open(const std::string& sql, const std::vector<Value>& params = {});
+
+    struct Impl;
+    Impl* impl() const { return impl_.get(); }
+
+private:
+    friend class Attachment;
+    std::unique_ptr<Impl> impl_;
+};
+
+class Statement {
+public:
+    Statement() = default;
+    Statement(Statement&&) noexcept;
+    Statement& operator=(Statement&&) noexcept;
+    ~Statement();
+
+    const std::vector<ColumnInfo>& columns() const;  // output columns (empty for DML)
+    unsigned parameterCount() const;
+    // Parameters are converted to what the server described for each marker
+    // ('?'); a value that cannot be converted throws fb::Error.
+    std::int64_t execute(const std::vector<Value>& params = {});
+    Cursor open(const std::vector<Value>& params = {});
+
+    struct Impl;
+
+private:
+    friend class Transaction;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Forward-only cursor over a result. Column getters read the current row
+// straight from the fetch buffer; they throw fb::Error on a type they cannot
+// give (asText works for every type except blobs).
+class Cursor {
+public:
+    Cursor() = default;
+    Cursor(Cursor&&) noexcept;
+    Cursor& operator=(Cursor&&) noexcept;
+    ~Cursor();
+
+    const std::vector<ColumnInfo>& columns() const;
+    bool fetch();  // false at the end
+    void close();
+
+    bool isNull(unsigned col) const;
+    std::int64_t asInt64(unsigned col) const;   // integers; decimals give their raw scaled value
+    Decimal asDecimal(unsigned col) const;      // integers give scale 0
+    double asDouble(unsigned col) const;
+    std::string asText(unsigned col) const;     // text bytes as stored (CHAR keeps its blanks)
+    Date asDate(unsigned col) const;
+    Time asTime(unsigned col) const;
+    Timestamp asTimestamp(unsigned col) const;
+    Value value(unsigned col) const;            // typed value, monostate for NULL
+
+    struct Impl;
+
+private:
+    friend class Transaction;
+    friend class Statement;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace fb

@@ -1,0 +1,41 @@
+// An Environment for tests: records every operator message instead of
+// blocking, has a clock the test sets, a temporary suite directory and a
+// chosen operating-system user.
+#pragma once
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "data/Environment.h"
+
+namespace cp::test {
+
+class TestEnvironment : public Environment {
+public:
+    TestEnvironment();
+
+    void showMessage(const QString& text) override;
+    QDateTime now() const override { return now_; }
+    QString suiteDir() const override { return suiteDir_; }
+    QString osUserName() const override { return user_; }
+
+    void setNow(const QDateTime& t) { now_ = t; }
+    void setUser(const QString& u) { user_ = u; }
+    // Writes a file of the suite directory (creating folders), bytes as given.
+    void writeSuiteFile(const QString& name, const QByteArray& bytes) const;
+    bool suiteFileExists(const QString& name) const;
+
+    QStringList messages;
+    // Runs when a message is shown, after it was recorded (to answer it, or
+    // to act while a "modal" message is up).
+    std::function<void(const QString&)> onMessage;
+
+private:
+    QTemporaryDir dir_;
+    QString suiteDir_;
+    QDateTime now_;
+    QString user_ = QStringLiteral("caixa1");
+};
+
+}  // namespace cp::test
