@@ -143,8 +143,7 @@ TEST(FbSchema, EverySuiteDirectoryGetsItsOwnFreshPair) {
     EXPECT_TRUE(second.suiteFileExists("interfac03/brundelo.bd"));
 
     a.shared().execute("insert into FP (FORMAPAGTO, ORDEM) values ('DINHEIRO', 1)");
-    a.workstation().execute("insert into PERIODO (DATAINICIAL) values (?)",
-                            {fb::Date{2024, 3, 1}});
+    a.workstation().execute("insert into PERIODO (DATAINICIAL) values (?)", {fb::Date{2024, 3, 1}});
     a.release();
 
     // What was seeded is there for a new attachment, and only in that pair.

@@ -50,12 +50,10 @@ fb::Attachment createDatabaseFromScript(const std::string& databasePath,
     return a;
 }
 
-namespace {
-
 // Creating a database and its tables takes the engine a good fraction of a
 // second; copying a detached file takes a few milliseconds. Each script is
 // run once per test program into a template that later databases copy.
-std::string templateFor(const std::string& scriptName) {
+std::string templateDatabase(const std::string& scriptName) {
     static std::mutex mutex;
     static QTemporaryDir dir;
     static std::map<std::string, std::string> made;
@@ -68,10 +66,12 @@ std::string templateFor(const std::string& scriptName) {
     return made.emplace(scriptName, path).first->second;
 }
 
+namespace {
+
 void copyTemplate(const std::string& scriptName, const std::string& target) {
     std::filesystem::path p(target);
     std::filesystem::create_directories(p.parent_path());
-    std::filesystem::copy_file(templateFor(scriptName), p,
+    std::filesystem::copy_file(templateDatabase(scriptName), p,
                                std::filesystem::copy_options::overwrite_existing);
 }
 

@@ -42,6 +42,10 @@ fb::Attachment createDatabaseFromScript(const std::string& databasePath,
                                         const std::string& scriptName,
                                         const fb::AttachParams& params = testAttachParams());
 
+// A detached database file made once per test program from the sql/ script;
+// copy it to get a fresh database (never attach to the template itself).
+std::string templateDatabase(const std::string& scriptName);
+
 class SuiteDatabases {
   public:
     // Makes fresh <suiteDir>/dados/brundelo.bd (tables of shared.sql) and
