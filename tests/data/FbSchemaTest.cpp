@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "data/fb/fb.h"
-#include "support/FbDatabases.h"
+#include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {

@@ -1,20 +1,8 @@
-// Fresh embedded databases for tests: the shared client library, databases
-// created from the repository's sql/ scripts, and the pair of databases of a
-// suite directory (dados/brundelo.bd and interfacXX/brundelo.bd).
-//
-//   cp::test::TestEnvironment env;
-//   cp::test::SuiteDatabases dbs(env.suiteDir());          // work area "01"
-//   dbs.shared().execute("insert into FP (FORMAPAGTO, ORDEM) values (?, ?)",
-//                        {std::string("DINHEIRO"), std::int64_t{1}});
-//   // ... the code under test opens dbs.sharedPath() / dbs.workstationPath()
-//
-// The databases are copies of templates made once per test program from the
-// sql/ scripts, so a fresh pair costs a few milliseconds. The attachments for
-// seeding open at first use and stay open until release() or the end of the
-// object; the embedded engine lets the code under test attach beside them.
+// Embedded databases for tests: the shared client library and databases
+// created from the repository's sql/ scripts. The pair of a suite directory
+// is in SuiteDatabases.h.
 #pragma once
 
-#include <QString>
 #include <memory>
 #include <string>
 
@@ -45,28 +33,5 @@ fb::Attachment createDatabaseFromScript(const std::string& databasePath,
 // A detached database file made once per test program from the sql/ script;
 // copy it to get a fresh database (never attach to the template itself).
 std::string templateDatabase(const std::string& scriptName);
-
-class SuiteDatabases {
-  public:
-    // Makes fresh <suiteDir>/dados/brundelo.bd (tables of shared.sql) and
-    // <suiteDir>/interfac<workArea>/brundelo.bd (tables of workstation.sql),
-    // replacing files already there.
-    explicit SuiteDatabases(const QString& suiteDir, const std::string& workArea = "01");
-
-    const std::string& sharedPath() const { return sharedPath_; }
-    const std::string& workstationPath() const { return workstationPath_; }
-
-    // Attachments for seeding and checking rows (reattached after release()).
-    fb::Attachment& shared();
-    fb::Attachment& workstation();
-    // Detaches both seeding attachments.
-    void release();
-
-  private:
-    std::string sharedPath_;
-    std::string workstationPath_;
-    fb::Attachment shared_;
-    fb::Attachment workstation_;
-};
 
 }  // namespace cp::test
