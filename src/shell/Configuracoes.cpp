@@ -128,7 +128,7 @@ const std::array<std::string_view, kQtdeRotulosConfiguracao> kRotulosConfiguraca
 
 namespace {
 
-constexpr std::size_t kInicioValor = 49;  // position 50, counted from 0
+constexpr std::size_t kInicioValor = 49;   // position 50, counted from 0
 constexpr std::size_t kTamanhoValor = 60;  // positions 50 to 109
 
 // Only the blank is removed; tabs and other control characters stay.
@@ -139,9 +139,7 @@ std::string_view semBrancos(std::string_view s) {
     return s.substr(inicio, fim - inicio + 1);
 }
 
-std::string textoDaMensagem(std::string_view bytes) {
-    return fromCp1252(bytes).toStdString();
-}
+std::string textoDaMensagem(std::string_view bytes) { return fromCp1252(bytes).toStdString(); }
 
 }  // namespace
 
@@ -167,7 +165,8 @@ std::optional<std::int32_t> ConverteInteiro(std::string_view texto) {
     if (i < texto.size() && texto[i] == '$') {
         hexadecimal = true;
         ++i;
-    } else if (i + 1 < texto.size() && texto[i] == '0' && (texto[i + 1] == 'x' || texto[i + 1] == 'X')) {
+    } else if (i + 1 < texto.size() && texto[i] == '0' &&
+               (texto[i + 1] == 'x' || texto[i + 1] == 'X')) {
         hexadecimal = true;
         i += 2;
     }
@@ -178,10 +177,14 @@ std::optional<std::int32_t> ConverteInteiro(std::string_view texto) {
         for (; i < texto.size(); ++i) {
             const char c = texto[i];
             int d;
-            if (c >= '0' && c <= '9') d = c - '0';
-            else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-            else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-            else return std::nullopt;
+            if (c >= '0' && c <= '9')
+                d = c - '0';
+            else if (c >= 'a' && c <= 'f')
+                d = c - 'a' + 10;
+            else if (c >= 'A' && c <= 'F')
+                d = c - 'A' + 10;
+            else
+                return std::nullopt;
             valor = valor * 16 + static_cast<std::uint64_t>(d);
             if (valor > 0xFFFFFFFFull) return std::nullopt;
         }
@@ -237,10 +240,10 @@ void LeLinhasConfiguracoes(std::istream& entrada, SessionState& sessao, Configur
                 if (i == kRotuloCorFundoTelas) {
                     const auto numeroCor = ConverteInteiro(valor);
                     if (!numeroCor)
-                        throw ErroConfiguracoes(ErroConfiguracoes::Tipo::Conversao,
-                                                "'" + textoDaMensagem(valor) +
-                                                    "' não é um valor inteiro válido",
-                                                numero);
+                        throw ErroConfiguracoes(
+                            ErroConfiguracoes::Tipo::Conversao,
+                            "'" + textoDaMensagem(valor) + "' não é um valor inteiro válido",
+                            numero);
                     config.CorFundoTelas = *numeroCor;
                     continue;
                 }

@@ -59,14 +59,14 @@ struct Configuracoes {
 // at that line; every value read before it stays in place. The shell hands
 // it to the general error report and carries on.
 class ErroConfiguracoes : public std::runtime_error {
-public:
+  public:
     enum class Tipo { Conversao, EntradaSaida };
     ErroConfiguracoes(Tipo tipo, const std::string& texto, int linha)
         : std::runtime_error(texto), tipo_(tipo), linha_(linha) {}
     Tipo tipo() const { return tipo_; }
     int linha() const { return linha_; }  // 1-based line where reading stopped, 0 at opening
 
-private:
+  private:
     Tipo tipo_;
     int linha_;
 };

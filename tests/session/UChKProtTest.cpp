@@ -1,11 +1,11 @@
-#include "session/UChKProt.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "session/UChKProt.h"
 
 namespace cp::test {
 namespace {

@@ -1,5 +1,3 @@
-#include "shell/Configuracoes.h"
-
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -9,6 +7,7 @@
 #include <sstream>
 #include <streambuf>
 
+#include "shell/Configuracoes.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {
@@ -130,7 +129,8 @@ TEST(Configuracoes, ColourConversionErrorStopsReadingAndKeepsEarlierValues) {
         } catch (const ErroConfiguracoes& e) {
             EXPECT_EQ(e.tipo(), ErroConfiguracoes::Tipo::Conversao);
             EXPECT_EQ(e.linha(), 2);
-            EXPECT_NE(std::string(e.what()).find("não é um valor inteiro válido"), std::string::npos);
+            EXPECT_NE(std::string(e.what()).find("não é um valor inteiro válido"),
+                      std::string::npos);
         }
         EXPECT_EQ(sessao.IPServidorCentral, "10.1.1.1");
         EXPECT_EQ(sessao.TempoLogoff, "");  // its line was never read
@@ -141,10 +141,11 @@ TEST(Configuracoes, ColourConversionErrorStopsReadingAndKeepsEarlierValues) {
 
 // A stream whose source fails after the given number of bytes.
 class FalhaDepois : public std::streambuf {
-public:
-    FalhaDepois(std::string dados, std::size_t limite) : dados_(std::move(dados)), limite_(limite) {}
+  public:
+    FalhaDepois(std::string dados, std::size_t limite)
+        : dados_(std::move(dados)), limite_(limite) {}
 
-protected:
+  protected:
     int_type underflow() override {
         if (pos_ >= limite_) throw std::ios_base::failure("disco com defeito");
         if (pos_ >= dados_.size()) return traits_type::eof();
@@ -153,7 +154,7 @@ protected:
         return traits_type::to_int_type(ch_);
     }
 
-private:
+  private:
     std::string dados_;
     std::size_t limite_;
     std::size_t pos_ = 0;
