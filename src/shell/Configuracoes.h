@@ -41,7 +41,8 @@ inline constexpr const char* kArquivoConfiguracoes = "BRUNDELO.INI";
 // The values of every recognized setting, by the position of its label.
 // A label that did not occur leaves its text empty. The screen background
 // colour is kept as a number only (its text slot stays empty).
-struct Configuracoes {
+class Configuracoes {
+public:
     std::array<std::string, kQtdeRotulosConfiguracao> valores;
     std::int32_t CorFundoTelas = 0;
 
