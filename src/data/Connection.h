@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,7 +57,7 @@ private:
     std::string libraryPath_;
     std::shared_ptr<fb::Client> client_;
     bool clientGiven_ = false;
-    fb::Attachment attachment_;
+    std::optional<fb::Attachment> attachment_;
 };
 
 }  // namespace cp

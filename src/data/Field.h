@@ -52,7 +52,7 @@ struct FieldDef {
 
     static FieldDef integer(std::string name, bool required = false, bool key = false);
     static FieldDef string(std::string name, int size, bool required = false, bool key = false);
-    static FieldDef money(std::string name);    // decimal(15,2) shown as "0.00"
+    static FieldDef money(std::string name);     // decimal(15,2)
     static FieldDef decimal8(std::string name); // decimal(15,8)
     static FieldDef date(std::string name, std::string displayFormat = {},
                          std::string editMask = {});

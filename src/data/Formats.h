@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace cp {
@@ -80,7 +81,12 @@ public:
     // saved, only the typed characters are kept.
     std::optional<std::string> apply(std::string_view typed) const;
 
+    // The runs of input positions between literals: (first, count).
+    const std::vector<std::pair<int, int>>& groups() const { return groups_; }
+
 private:
+    bool layOut(std::string_view typed, std::string& cells) const;
+
     struct Position {
         char kind;     // 0 literal, or one of 0 9 # L l A a C c
         char literal;  // for literals
@@ -89,6 +95,8 @@ private:
     std::vector<Position> positions_;
     bool saveLiterals_ = true;
     char blank_ = '_';
+    bool blanksLeft_ = false;  // "!": a short run is filled from the right
+    std::vector<std::pair<int, int>> groups_;
 };
 
 // The exact messages of the record sets.

@@ -24,6 +24,7 @@
 namespace cp {
 
 class Connection;
+struct Row;
 
 enum class RecordSetState { Inactive, Browse, Edit, Insert };
 
@@ -208,8 +209,21 @@ public:
 
 private:
     friend class Field;
-    Value& cellForWrite(int row, int column);  // current row only
+    // A cell of a visible row (-1: the current row); an empty value when
+    // there is no such row.
     const Value& cell(int row, int column) const;
+    // Stores a value already converted to the column's type into the current
+    // row; refused unless the set is in edit or insert state.
+    void setCell(int row, int column, Value v);
+
+    void checkActive() const;
+    void checkBrowseMode();  // posts a modified edit, cancels an unmodified one
+    void setState(RecordSetState s);
+    void resyncCursor();
+    void refilter();
+    void insertRow(bool atEnd);
+    std::vector<Value> searchKey(const std::vector<Value>& values);
+    std::vector<Row> fetchRows();
 
     std::string name_;
     Connection* connection_;
