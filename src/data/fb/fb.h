@@ -19,13 +19,13 @@ namespace fb {
 
 // Server error: the server's text, its SQLCODE and the engine's error code.
 class Error : public std::runtime_error {
-public:
+  public:
     Error(const std::string& text, int sqlcode = 0, std::intptr_t gdscode = 0)
         : std::runtime_error(text), sqlcode_(sqlcode), gdscode_(gdscode) {}
     int sqlcode() const { return sqlcode_; }
     std::intptr_t gdscode() const { return gdscode_; }
 
-private:
+  private:
     int sqlcode_;
     std::intptr_t gdscode_;
 };
@@ -59,20 +59,31 @@ struct Decimal {
 // A value crossing the boundary, typed; monostate is SQL NULL. Text is the
 // raw bytes as the connection's character set gives them (Windows-1252 for
 // this suite's data).
-using Value = std::variant<std::monostate, std::int64_t, Decimal, double, std::string, Date, Time,
-                           Timestamp>;
+using Value =
+    std::variant<std::monostate, std::int64_t, Decimal, double, std::string, Date, Time, Timestamp>;
 
 inline bool isNull(const Value& v) { return std::holds_alternative<std::monostate>(v); }
 
-enum class ColumnType { Integer, Decimal, Double, Text, Date, Time, Timestamp, Blob, Boolean, Other };
+enum class ColumnType {
+    Integer,
+    Decimal,
+    Double,
+    Text,
+    Date,
+    Time,
+    Timestamp,
+    Blob,
+    Boolean,
+    Other
+};
 
 struct ColumnInfo {
     std::string name;      // the alias as the server reports it (upper case unless quoted)
     std::string field;     // the underlying column name, empty for expressions
     std::string relation;  // the table, empty for expressions
     ColumnType type = ColumnType::Other;
-    int scale = 0;         // digits after the point for Decimal
-    unsigned length = 0;   // bytes for Text
+    int scale = 0;        // digits after the point for Decimal
+    unsigned length = 0;  // bytes for Text
     bool nullable = true;
 };
 
@@ -88,10 +99,12 @@ class Transaction;
 class Statement;
 class Cursor;
 
-// The loaded client library. Shared by the attachments made from it; it is
-// unloaded when the last of them is gone.
+// The loaded client library. Shared by the attachments made from it; its
+// dispatcher is released when the last of them is gone. The library file
+// stays loaded for the life of the process (the client's threads and exit
+// handlers live in it).
 class Client {
-public:
+  public:
     // Loads the library from `libraryPath`; empty means the system's default
     // client (libfbclient.so.2 on Linux). Throws fb::Error naming the file when
     // it cannot be loaded or lacks fb_get_master_interface.
@@ -103,14 +116,14 @@ public:
     struct Impl;
     Impl& impl() { return *impl_; }
 
-private:
+  private:
     explicit Client(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };
 
 class Attachment {
-public:
-    Attachment() = default;
+  public:
+    Attachment();
     Attachment(Attachment&&) noexcept;
     Attachment& operator=(Attachment&&) noexcept;
     ~Attachment();  // detaches; errors on detach are swallowed
@@ -125,7 +138,7 @@ public:
                              const AttachParams& params);
 
     bool connected() const;
-    void detach();     // throws fb::Error if the server refuses
+    void detach();  // throws fb::Error if the server refuses
     void dropDatabase();
 
     // A read-committed transaction that waits on locks (record versions).
@@ -138,13 +151,13 @@ public:
     struct Impl;
     Impl* impl() const { return impl_.get(); }
 
-private:
+  private:
     std::unique_ptr<Impl> impl_;
 };
 
 class Transaction {
-public:
-    Transaction() = default;
+  public:
+    Transaction();
     Transaction(Transaction&&) noexcept;
     Transaction& operator=(Transaction&&) noexcept;
     ~Transaction();  // rolls back unless committed; errors swallowed
@@ -163,14 +176,14 @@ public:
     struct Impl;
     Impl* impl() const { return impl_.get(); }
 
-private:
+  private:
     friend class Attachment;
     std::unique_ptr<Impl> impl_;
 };
 
 class Statement {
-public:
-    Statement() = default;
+  public:
+    Statement();
     Statement(Statement&&) noexcept;
     Statement& operator=(Statement&&) noexcept;
     ~Statement();
@@ -184,17 +197,20 @@ public:
 
     struct Impl;
 
-private:
+  private:
     friend class Transaction;
     std::unique_ptr<Impl> impl_;
 };
 
 // Forward-only cursor over a result. Column getters read the current row
 // straight from the fetch buffer; they throw fb::Error on a type they cannot
-// give (asText works for every type except blobs).
+// give (asText works for every type except blobs) and when the cursor is not
+// on a row. On a NULL column they give 0, empty text or a zero date; isNull
+// tells NULL apart. Dates and times in text are "yyyy-mm-dd" and
+// "hh:mm:ss.ffff"; decimals in text have their digits after the point.
 class Cursor {
-public:
-    Cursor() = default;
+  public:
+    Cursor();
     Cursor(Cursor&&) noexcept;
     Cursor& operator=(Cursor&&) noexcept;
     ~Cursor();
@@ -204,21 +220,26 @@ public:
     void close();
 
     bool isNull(unsigned col) const;
-    std::int64_t asInt64(unsigned col) const;   // integers; decimals give their raw scaled value
-    Decimal asDecimal(unsigned col) const;      // integers give scale 0
+    std::int64_t asInt64(unsigned col) const;  // integers; decimals give their raw scaled value
+    Decimal asDecimal(unsigned col) const;     // integers give scale 0
     double asDouble(unsigned col) const;
-    std::string asText(unsigned col) const;     // text bytes as stored (CHAR keeps its blanks)
+    std::string asText(unsigned col) const;  // text bytes as stored (CHAR keeps its blanks)
     Date asDate(unsigned col) const;
     Time asTime(unsigned col) const;
     Timestamp asTimestamp(unsigned col) const;
-    Value value(unsigned col) const;            // typed value, monostate for NULL
+    Value value(unsigned col) const;  // typed value, monostate for NULL
 
     struct Impl;
 
-private:
+  private:
     friend class Transaction;
     friend class Statement;
     std::unique_ptr<Impl> impl_;
 };
+
+// Splits a script of statements separated by ';' (as isql reads it) into
+// the statements, trimmed, without comments ("--" to the end of the line and
+// "/* ... */") and without empty ones. A ';' inside quotes does not split.
+std::vector<std::string> splitScript(const std::string& script);
 
 }  // namespace fb

@@ -1,0 +1,85 @@
+// Loading the client library and turning its status vectors into fb::Error.
+#include <dlfcn.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+
+#include "data/fb/Internal.h"
+
+namespace fb {
+
+namespace {
+
+const char* const kDefaultLibrary = "libfbclient.so.2";
+
+using MasterFn = Firebird::IMaster* (*)();
+
+// Set when the process starts its exit. The client library tears its objects
+// down in its own exit handlers; a Client still alive then (a static one)
+// must not touch them. The flag's handler is registered after the library is
+// loaded, so it runs before the library's.
+std::atomic<bool> exitStarted{false};
+
+void watchForExit() {
+    static std::once_flag once;
+    std::call_once(once, [] { std::atexit([] { exitStarted = true; }); });
+}
+
+}  // namespace
+
+bool detail::processExiting() { return exitStarted; }
+
+Error Client::Impl::error(Firebird::IStatus* status) const {
+    char text[2048];
+    unsigned n = util->formatStatus(text, sizeof text, status);
+    std::string message(text, std::min<unsigned>(n, sizeof text));
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\0'))
+        message.pop_back();
+    const intptr_t* errors = status->getErrors();
+    int sqlcode = sqlcodeFn ? static_cast<int>(sqlcodeFn(errors)) : 0;
+    std::intptr_t gds = (errors[0] == isc_arg_gds) ? errors[1] : 0;
+    if (message.empty())
+        message = "Unknown error of the database client (code " + std::to_string(gds) + ")";
+    return Error(message, sqlcode, gds);
+}
+
+std::shared_ptr<Client> Client::load(const std::string& libraryPath) {
+    auto impl = std::make_unique<Impl>();
+    impl->path = libraryPath.empty() ? kDefaultLibrary : libraryPath;
+    dlerror();
+    impl->handle = dlopen(impl->path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!impl->handle) {
+        const char* why = dlerror();
+        throw Error("Cannot load the database client library \"" + impl->path + "\"" +
+                    (why ? std::string(": ") + why : std::string()));
+    }
+    watchForExit();
+    auto master = reinterpret_cast<MasterFn>(dlsym(impl->handle, "fb_get_master_interface"));
+    if (!master) {
+        dlclose(impl->handle);
+        throw Error("The file \"" + impl->path +
+                    "\" is not a database client library: it lacks fb_get_master_interface");
+    }
+    impl->sqlcodeFn = reinterpret_cast<IscSqlcodeFn>(dlsym(impl->handle, "isc_sqlcode"));
+    impl->master = master();
+    impl->util = impl->master->getUtilInterface();
+    impl->provider = impl->master->getDispatcher();
+    if (!impl->util || !impl->provider) {
+        dlclose(impl->handle);
+        throw Error("The database client library \"" + impl->path + "\" gave no interfaces");
+    }
+    return std::shared_ptr<Client>(new Client(std::move(impl)));
+}
+
+Client::Client(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+// The library itself stays loaded: its engine threads and exit handlers live
+// in it, and unloading it under them would end the process badly.
+Client::~Client() {
+    if (impl_ && impl_->provider && !exitStarted) impl_->provider->release();
+}
+
+const std::string& Client::libraryPath() const { return impl_->path; }
+
+}  // namespace fb

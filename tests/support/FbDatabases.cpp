@@ -1,0 +1,75 @@
+#include "support/FbDatabases.h"
+
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+namespace cp::test {
+
+std::shared_ptr<fb::Client> fbClient() {
+    static std::once_flag once;
+    static std::shared_ptr<fb::Client> client;
+    std::call_once(once, [] { client = fb::Client::load(); });
+    return client;
+}
+
+fb::AttachParams testAttachParams() {
+    fb::AttachParams p;
+    p.user = "sysdba";
+    p.password = "vostremal";
+    return p;
+}
+
+std::string sqlScriptPath(const std::string& name) { return std::string(CP_SQL_DIR) + "/" + name; }
+
+void runScriptFile(fb::Attachment& attachment, const std::string& scriptPath) {
+    std::ifstream in(scriptPath, std::ios::binary);
+    if (!in) throw std::runtime_error("Cannot read the script " + scriptPath);
+    std::ostringstream text;
+    text << in.rdbuf();
+    for (const std::string& statement : fb::splitScript(text.str())) attachment.execute(statement);
+}
+
+fb::Attachment createDatabaseFromScript(const std::string& databasePath,
+                                        const std::string& scriptName,
+                                        const fb::AttachParams& params) {
+    const bool local = databasePath.find(':') == std::string::npos ||
+                       (databasePath.size() > 1 && databasePath[0] == '/');
+    if (local) {
+        std::filesystem::path p(databasePath);
+        std::filesystem::create_directories(p.parent_path());
+        std::filesystem::remove(p);
+    }
+    fb::Attachment a = fb::Attachment::create(fbClient(), databasePath, params);
+    runScriptFile(a, sqlScriptPath(scriptName));
+    return a;
+}
+
+SuiteDatabases::SuiteDatabases(const QString& suiteDir, const std::string& workArea) {
+    std::string dir = suiteDir.toStdString();
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    sharedPath_ = dir + "dados/brundelo.bd";
+    workstationPath_ = dir + "interfac" + workArea + "/brundelo.bd";
+    shared_ = createDatabaseFromScript(sharedPath_, "shared.sql");
+    workstation_ = createDatabaseFromScript(workstationPath_, "workstation.sql");
+}
+
+fb::Attachment& SuiteDatabases::shared() {
+    if (!shared_.connected())
+        shared_ = fb::Attachment::attach(fbClient(), sharedPath_, testAttachParams());
+    return shared_;
+}
+
+fb::Attachment& SuiteDatabases::workstation() {
+    if (!workstation_.connected())
+        workstation_ = fb::Attachment::attach(fbClient(), workstationPath_, testAttachParams());
+    return workstation_;
+}
+
+void SuiteDatabases::release() {
+    shared_.detach();
+    workstation_.detach();
+}
+
+}  // namespace cp::test
