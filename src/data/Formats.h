@@ -1,0 +1,111 @@
+// Display formats and edit masks of the record-set columns, and the date
+// rules of the suite: "/" and ":" in a pattern stand for the locale's
+// separators, dates are read day-month-year, and a two-digit year goes in the
+// hundred years that begin 50 years before the current year. The locale is
+// QLocale() (the application's default locale).
+#pragma once
+
+#include <QChar>
+#include <QDate>
+#include <QTime>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace cp {
+
+// ----- Numbers -----
+
+// A scaled integer (value * 10^-scale) through a Delphi-style numeric pattern
+// such as "0.00" or "#,###,##0.00": decimals as the pattern asks (rounded half
+// away from zero), grouping only when the pattern has a ",", the locale's
+// separators.
+std::string formatScaled(std::string_view pattern, std::int64_t value, int scale);
+// The same for binary floating point (the list totals).
+std::string formatFloat(std::string_view pattern, double value);
+// Shortest decimal text of a scaled integer with the locale's separator:
+// 1250 at scale 2 gives "12,5" under Brazilian conventions.
+std::string scaledToText(std::int64_t value, int scale);
+// Text to a scaled integer at `scale` digits (rounded half away from zero).
+// Accepts an optional sign, digits and the locale's decimal separator.
+std::optional<std::int64_t> parseScaled(std::string_view text, int scale);
+// A whole number: optional blanks and sign, decimal digits; 32-bit range.
+std::optional<std::int64_t> parseInteger(std::string_view text);
+
+// ----- Dates and times -----
+
+// Through a pattern of dd, d, mm, m, yy, yyyy, hh, nn, ss; "/" and ":" are the
+// locale's separators, other characters stand for themselves.
+std::string formatDate(std::string_view pattern, const QDate& date);
+std::string formatTime(std::string_view pattern, const QTime& time);
+// The locale's short date format (as a pattern above) and time format.
+std::string shortDatePattern();
+std::string longTimePattern();
+QChar dateSeparator();
+QChar timeSeparator();
+
+// Day-month-year text ("31/01/05", "31/1/2005", "31/01") with any of the
+// locale's separator, "/", "-" or "."; a missing year is the current one.
+std::optional<QDate> parseDate(std::string_view text, const QDate& today);
+// "14:05", "9:05:30"; hours 0-23.
+std::optional<QTime> parseTime(std::string_view text);
+// The year for a two-digit year under the suite's rule.
+int expandYear(int twoDigitYear, const QDate& today);
+
+// ----- Edit masks -----
+
+// A Delphi edit mask "mask;save-literals;blank". Mask characters: 0 digit
+// required, 9 digit optional, # digit or sign optional, L letter required,
+// l letter optional, A alphanumeric required, a optional, C any required, c
+// optional; \x the literal x; ! (leading) optional positions blank at the
+// left; > and < upper or lower case what follows. Everything else is literal.
+class EditMask {
+public:
+    explicit EditMask(std::string_view mask);
+
+    bool empty() const { return positions_.empty(); }
+    bool saveLiterals() const { return saveLiterals_; }
+    char blank() const { return blank_; }
+    int length() const { return static_cast<int>(positions_.size()); }
+
+    // The text shown in an edit box for a stored text: literals in place,
+    // unfilled positions as the blank character.
+    std::string display(std::string_view stored) const;
+    // Typed text into the stored form. The text is laid into the mask as if
+    // typed: literals may be typed or left out. Returns nullopt when a
+    // required position stays unfilled or a character does not fit its
+    // position. Unfilled optional positions become blanks. With literals not
+    // saved, only the typed characters are kept.
+    std::optional<std::string> apply(std::string_view typed) const;
+
+    // The runs of input positions between literals: (first, count).
+    const std::vector<std::pair<int, int>>& groups() const { return groups_; }
+
+private:
+    bool layOut(std::string_view typed, std::string& cells) const;
+
+    struct Position {
+        char kind;     // 0 literal, or one of 0 9 # L l A a C c
+        char literal;  // for literals
+        int caseMode;  // 0 none, 1 upper, -1 lower
+    };
+    std::vector<Position> positions_;
+    bool saveLiterals_ = true;
+    char blank_ = '_';
+    bool blanksLeft_ = false;  // "!": a short run is filled from the right
+    std::vector<std::pair<int, int>> groups_;
+};
+
+// The exact messages of the record sets.
+inline constexpr const char* kMsgInvalidInput =
+    "Invalid input value.  Use escape key to abandon changes";
+std::string msgInvalidInteger(std::string_view text, std::string_view field);
+std::string msgInvalidFloat(std::string_view text, std::string_view field);
+std::string msgInvalidDate(std::string_view text);
+std::string msgInvalidTime(std::string_view text);
+std::string msgMustHaveValue(std::string_view field);
+
+}  // namespace cp

@@ -1,0 +1,83 @@
+// The main window: its panels and top buttons, the start-up steps that run
+// when it is first shown, and its closing. The screens of the due list
+// (ListaContas) and of the login (LoginSessao) build their own controls
+// inside it and are driven from here.
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+
+#include "data/Environment.h"
+#include "data/SessionState.h"
+
+class QLabel;
+class QPushButton;
+class QFrame;
+
+namespace cp {
+
+class TDM;
+class TDM2;
+class Configuracoes;
+class ListaContas;
+class LoginSessao;
+class PainelConta;
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // `args` are the command-line arguments after the program name.
+    Form1(Environment& env, QStringList args, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // FormCreate: notes the executable's directory and reads BRUNDELO.INI.
+    // False when the program must end at once (missing settings file).
+    bool FormCreate(const QString& programDir);
+    // The data modules are created after the window, in this order.
+    void setModules(TDM* dm, TDM2* dm2);
+
+    void FormActivate();  // runs once, when the window is first shown
+    void FechaTabelas();
+    void BitBtn3Click();  // "Sair"
+
+    // Esc role (cancel button) and Enter role (default button), switched at
+    // run time; nullptr takes the role away.
+    void setCancelButton(QPushButton* b);
+    QPushButton* cancelButton() const { return cancelButton_; }
+    void setDefaultButton(QPushButton* b);
+    // Moves the focus to the next control in tab order, as Tab does.
+    void focusNext();
+
+    Environment& env;
+    SessionState sessao;
+    TDM* DM = nullptr;
+    TDM2* DM2 = nullptr;
+    QStringList argumentos;
+    std::unique_ptr<Configuracoes> configuracoes;
+
+    // Controls of the window, named as the suite names them.
+    QWidget* PainelVelmora = nullptr;   // the account panel; fills the window
+    QLabel* Label8 = nullptr;           // "Contas a Pagar" / "Todas as Contas"
+    QPushButton* BitBtn14 = nullptr;    // "Nova conta"
+    QPushButton* BitBtn11 = nullptr;    // "Detalhes da Conta"
+    QPushButton* BitBtn3 = nullptr;     // "Sair"
+
+    std::unique_ptr<PainelConta> conta;  // entry fields and installment grid
+    std::unique_ptr<ListaContas> lista;  // due list, period bar, totals
+    std::unique_ptr<LoginSessao> login;  // login panel and session resume
+
+    bool activated() const { return activated_; }
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    QPushButton* cancelButton_ = nullptr;
+    QPushButton* defaultButton_ = nullptr;
+    bool activated_ = false;
+};
+
+}  // namespace cp
