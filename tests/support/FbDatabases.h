@@ -1,6 +1,7 @@
 // Embedded databases for tests: the shared client library and databases
 // created from the repository's sql/ scripts. The pair of a suite directory
-// is in SuiteDatabases.h.
+// (SuiteDatabases) is in SuiteDatabases.h, included at the end for the tests
+// that include only this header.
 #pragma once
 
 #include <memory>
@@ -35,3 +36,5 @@ fb::Attachment createDatabaseFromScript(const std::string& databasePath,
 std::string templateDatabase(const std::string& scriptName);
 
 }  // namespace cp::test
+
+#include "support/SuiteDatabases.h"  // IWYU pragma: export
