@@ -225,8 +225,22 @@ ServerDatabases::ServerDatabases(const std::string& workArea) : workArea_(workAr
     // Close-on-exec: a program started meanwhile (fbsvcmgr) must not inherit
     // the lock and keep it after this object is gone.
     lockFd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lockFd_ < 0 || ::flock(lockFd_, LOCK_EX) != 0)
-        throw std::runtime_error("Cannot lock " + lockPath + ": " + std::strerror(errno));
+    if (lockFd_ < 0)
+        throw std::runtime_error("Cannot open " + lockPath + ": " + std::strerror(errno));
+    // Another test program may hold the folder for a while; a holder that
+    // never lets go turns into a failure with a reason instead of a hang.
+    const auto deadline = Clock::now() + std::chrono::seconds(180);
+    while (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+        const int why = errno;
+        if (why != EWOULDBLOCK || Clock::now() > deadline) {
+            ::close(lockFd_);
+            throw std::runtime_error(why != EWOULDBLOCK
+                                         ? "Cannot lock " + lockPath + ": " + std::strerror(why)
+                                         : "Another test program has held " + lockPath +
+                                               " for over 180 s (see /proc/locks)");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
 
     try {
         // Holding the lock, no other test uses the folder: clear what earlier

@@ -44,6 +44,7 @@ std::unique_ptr<Attachment::Impl> open(std::shared_ptr<Client> client, const std
     impl->attachment = create
                            ? c.provider->createDatabase(st.get(), database.c_str(), length, buffer)
                            : c.provider->attachDatabase(st.get(), database.c_str(), length, buffer);
+    detail::armExitShutdown();  // the engine and its plugins load here
     if (st.failed()) {
         impl->attachment = nullptr;
         throw c.error(st.get());
@@ -139,6 +140,7 @@ Transaction::Impl::Impl(Attachment::Impl& a)
     const unsigned char* buffer = tpb.builder->getBuffer(status.get());
     detail::check(c, status);
     transaction = a.attachment->startTransaction(status.get(), length, buffer);
+    detail::armExitShutdown();
     if (status.failed()) {
         transaction = nullptr;
         throw c.error(status.get());

@@ -1,9 +1,12 @@
 // Loading the client library and turning its status vectors into fb::Error.
 #include <dlfcn.h>
+#include <link.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdlib>
 #include <mutex>
+#include <vector>
 
 #include "data/fb/Internal.h"
 
@@ -26,9 +29,71 @@ void watchForExit() {
     std::call_once(once, [] { std::atexit([] { exitStarted = true; }); });
 }
 
+// Ending the process with connections still open (exit() called from deep
+// inside, say when the window system goes away). The client library shuts
+// its engine down from its own exit handlers, and the embedded engine's
+// plugins tear themselves down from theirs; a shutdown that starts after some
+// of those ran can spin for ever holding the engine's machine-wide init lock,
+// which stops every other program that uses Firebird on the machine. So the
+// wrapper shuts the client down itself at exit, before any of them, as the
+// embedded drivers of other languages do. Its handler is registered again
+// whenever a library was loaded since the last time (the engine loads its
+// plugins on the first attachment and when a trace starts), so it stays the
+// last registered and runs first.
+std::mutex exitMutex;
+std::vector<Firebird::IMaster*> loadedMasters;
+unsigned long long loadsWhenArmed = ~0ull;
+std::atomic<bool> shutdownDone{false};
+
+// How many libraries the process has loaded so far (never goes down).
+unsigned long long librariesLoaded() {
+    unsigned long long adds = 0;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t size, void* out) {
+            if (size >= offsetof(dl_phdr_info, dlpi_adds) + sizeof info->dlpi_adds)
+                *static_cast<unsigned long long*>(out) = info->dlpi_adds;
+            return 1;  // the first object carries the count
+        },
+        &adds);
+    return adds;
+}
+
+void shutdownAtExit() {
+    if (shutdownDone.exchange(true)) return;
+    exitStarted = true;
+    std::vector<Firebird::IMaster*> masters;
+    {
+        std::lock_guard lock(exitMutex);
+        masters = loadedMasters;
+    }
+    for (Firebird::IMaster* master : masters) {
+        Firebird::IStatus* raw = master->getStatus();
+        Firebird::CheckStatusWrapper status(raw);
+        Firebird::IProvider* dispatcher = master->getDispatcher();
+        dispatcher->shutdown(&status, 0, fb_shutrsn_exit_called);
+        dispatcher->release();
+        raw->dispose();
+    }
+}
+
+void rememberMaster(Firebird::IMaster* master) {
+    std::lock_guard lock(exitMutex);
+    for (Firebird::IMaster* m : loadedMasters)
+        if (m == master) return;
+    loadedMasters.push_back(master);
+}
+
 }  // namespace
 
 bool detail::processExiting() { return exitStarted; }
+
+void detail::armExitShutdown() {
+    std::lock_guard lock(exitMutex);
+    const unsigned long long loads = librariesLoaded();
+    if (loads == loadsWhenArmed) return;
+    loadsWhenArmed = loads;
+    std::atexit(shutdownAtExit);
+}
 
 Error Client::Impl::error(Firebird::IStatus* status) const {
     char text[2048];
@@ -63,12 +128,14 @@ std::shared_ptr<Client> Client::load(const std::string& libraryPath) {
     }
     impl->sqlcodeFn = reinterpret_cast<IscSqlcodeFn>(dlsym(impl->handle, "isc_sqlcode"));
     impl->master = master();
+    rememberMaster(impl->master);
     impl->util = impl->master->getUtilInterface();
     impl->provider = impl->master->getDispatcher();
     if (!impl->util || !impl->provider) {
         dlclose(impl->handle);
         throw Error("The database client library \"" + impl->path + "\" gave no interfaces");
     }
+    detail::armExitShutdown();
     return std::shared_ptr<Client>(new Client(std::move(impl)));
 }
 

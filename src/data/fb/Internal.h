@@ -36,6 +36,10 @@ namespace detail {
 // True once the process runs its exit handlers: the client library may have
 // torn down its objects, so handles still alive then leave them alone.
 bool processExiting();
+// Makes sure the client is shut down at exit before the library's and its
+// plugins' own exit handlers run; cheap when no library was loaded since the
+// last call. Called after every call that may load one.
+void armExitShutdown();
 
 // One status object of the client, reused by the calls of one handle. The
 // templated interface calls clear it before each call.
