@@ -398,7 +398,16 @@ void RecordSet::post() {
     // Keep the rows in the default order: the posted row goes where it sorts.
     int before = current_;
     int position = d_->curPos;
-    if (!d_->order.empty()) {
+    auto inOrder = [&] {
+        const auto& v = d_->rows[position].v;
+        if (position > 0 && detail::compareRows(d_->rows[position - 1].v, v, d_->order) > 0)
+            return false;
+        if (position + 1 < static_cast<int>(d_->rows.size()) &&
+            detail::compareRows(v, d_->rows[position + 1].v, d_->order) > 0)
+            return false;
+        return true;
+    };
+    if (!d_->order.empty() && !inOrder()) {
         Row moving = std::move(d_->rows[position]);
         d_->rows.erase(d_->rows.begin() + position);
         auto at = std::upper_bound(d_->rows.begin(), d_->rows.end(), moving,
@@ -411,10 +420,15 @@ void RecordSet::post() {
     }
     state_ = RecordSetState::Browse;
     resyncCursor();
-    if (current_ != before)
-        notifyAll(d_->observers, {RecordSetNotice::Reset, current_, before});
-    else
+    if (d_->curPos != position) {
+        // The filter hides the posted row now: the cursor went to the next one.
+        notifyAll(d_->observers, {RecordSetNotice::RowRemoved, before, before});
+        notifyAll(d_->observers, {RecordSetNotice::CurrentChanged, current_, before});
+    } else if (current_ != before) {
+        notifyAll(d_->observers, {RecordSetNotice::RowMoved, current_, before});
+    } else {
         notifyAll(d_->observers, {RecordSetNotice::RowChanged, current_, current_});
+    }
     notifyAll(d_->observers, {RecordSetNotice::StateChanged, current_, current_});
     if (afterPost) afterPost(*this);
 }

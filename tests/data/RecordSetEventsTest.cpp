@@ -214,6 +214,10 @@ TEST_F(RecordSetEvents, PostedRowTakesItsPlaceInTheDefaultOrder) {
     for (const char* u : {"ANA", "CAIO", "EVA"})
         dbs.shared().execute("insert into USUARIOS (USUARIO) values (?)", {std::string(u)});
     rs.open();
+    std::vector<int> moves;
+    rs.addObserver([&](const RecordSetNotice& n) {
+        if (n.kind == RecordSetNotice::RowMoved) moves.insert(moves.end(), {n.previousRow, n.row});
+    });
     rs.append();
     rs.field("USUARIO").setAsString("BIA");
     rs.post();
@@ -223,6 +227,14 @@ TEST_F(RecordSetEvents, PostedRowTakesItsPlaceInTheDefaultOrder) {
     rs.field("USUARIO").setAsString("AAA");
     rs.post();
     EXPECT_EQ(rs.recNo(), 1);
+    EXPECT_EQ(moves, (std::vector<int>{3, 1, 3, 0}));
+    // A row whose order columns did not change stays where it is.
+    rs.moveTo(2);
+    rs.edit();
+    rs.field("SENHA").setAsString("X");
+    rs.post();
+    EXPECT_EQ(rs.recNo(), 3);
+    EXPECT_EQ(moves.size(), 4u);
     EXPECT_FALSE(rs.findKey({std::string("EVA")}));
     std::vector<std::string> order;
     for (int r = 0; r < rs.rowCount(); ++r) order.push_back(rs.displayTextAt(r, 0));
