@@ -121,8 +121,8 @@ class RecordSet {
     const std::vector<std::string>& defaultOrder() const { return orderNames_; }
 
     // ----- Cursor -----
-    // Moving posts a pending edit first. afterScroll fires when the current
-    // row changes.
+    // Moving first posts a pending edit that was changed (an unchanged one is
+    // cancelled). afterScroll fires when the current row changes.
     void first();
     void last();
     void next();           // at the last row: stays, eof() becomes true
