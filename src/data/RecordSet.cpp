@@ -19,6 +19,7 @@ RecordSet::RecordSet(std::string name, Connection& connection, std::vector<Field
       updateTable_(std::move(updateTable)),
       d_(std::make_unique<Impl>()) {
     for (auto& f : fields_) f.name = detail::upperName(f.name);
+    d_->store = CellStore(fields_.size());
 }
 
 RecordSet::~RecordSet() = default;
@@ -169,8 +170,10 @@ void RecordSet::resyncCursor() {
 
 void RecordSet::open() {
     if (active()) return;
-    std::vector<Row> rows = fetchRows();
-    d_->rows = std::move(rows);
+    Fetched fetched;
+    fetchRows(fetched);
+    d_->rows = std::move(fetched.rows);
+    d_->store = std::move(fetched.store);
     log_.clear();
     modified_ = false;
     d_->curPos = d_->rows.empty() ? -1 : 0;
@@ -188,6 +191,7 @@ void RecordSet::close() {
     if (beforeClose) beforeClose(*this);
     d_->rows.clear();
     d_->rows.shrink_to_fit();
+    d_->store.clear();
     d_->visible.clear();
     d_->useVisible = false;
     d_->editBackup.clear();
@@ -206,8 +210,10 @@ void RecordSet::refresh() {
     checkBrowseMode();
     if (!log_.empty()) throw DataError("Must apply updates before refreshing data");
     int keep = current_;
-    std::vector<Row> rows = fetchRows();
-    d_->rows = std::move(rows);
+    Fetched fetched;
+    fetchRows(fetched);
+    d_->rows = std::move(fetched.rows);
+    d_->store = std::move(fetched.store);
     d_->curPos = -1;
     rebuildVisible(*d_, filtered_, false);
     int n = d_->count();
@@ -327,7 +333,8 @@ void RecordSet::edit() {
     checkActive();
     if (state_ == RecordSetState::Edit || state_ == RecordSetState::Insert) return;
     if (d_->count() == 0) return insert();
-    d_->editBackup = d_->rows[d_->curPos].v;
+    const Cell* cells = d_->rows[d_->curPos].v;
+    d_->editBackup.assign(cells, cells + fields_.size());
     modified_ = false;
     setState(RecordSetState::Edit);
 }
@@ -337,7 +344,7 @@ void RecordSet::insertRow(bool atEnd) {
     checkBrowseMode();
     if (beforeInsert) beforeInsert(*this);
     Row row;
-    row.v.resize(fields_.size());
+    row.v = d_->store.newRow();
     row.id = d_->nextId++;
     d_->rowBeforeInsert = d_->curPos >= 0 ? d_->rows[d_->curPos].id : 0;
     int position = atEnd || d_->curPos < 0 ? static_cast<int>(d_->rows.size()) : d_->curPos;
@@ -377,19 +384,19 @@ void RecordSet::post() {
         ChangeEntry c;
         c.kind = ChangeKind::Insert;
         c.rowId = row.id;
-        c.current = detail::toValues(row.v);
+        c.current = detail::toValues(row.v, fields_.size());
         log_.push_back(std::move(c));
     } else if (e >= 0) {
-        log_[e].current = detail::toValues(row.v);
+        log_[e].current = detail::toValues(row.v, fields_.size());
         log_[e].error.clear();
         if (log_[e].kind == ChangeKind::Update && log_[e].current == log_[e].original)
             log_.erase(log_.begin() + e);
-    } else if (row.v != d_->editBackup) {
+    } else if (!std::equal(d_->editBackup.begin(), d_->editBackup.end(), row.v)) {
         ChangeEntry c;
         c.kind = ChangeKind::Update;
         c.rowId = row.id;
-        c.original = detail::toValues(d_->editBackup);
-        c.current = detail::toValues(row.v);
+        c.original = detail::toValues(d_->editBackup.data(), d_->editBackup.size());
+        c.current = detail::toValues(row.v, fields_.size());
         log_.push_back(std::move(c));
     }
     d_->editBackup.clear();
@@ -436,7 +443,7 @@ void RecordSet::post() {
 void RecordSet::cancel() {
     checkActive();
     if (state_ == RecordSetState::Edit) {
-        d_->rows[d_->curPos].v = std::move(d_->editBackup);
+        std::move(d_->editBackup.begin(), d_->editBackup.end(), d_->rows[d_->curPos].v);
         d_->editBackup.clear();
         modified_ = false;
         state_ = RecordSetState::Browse;
@@ -470,7 +477,7 @@ void RecordSet::remove() {
         throw DataError(name_ + ": Cannot perform this operation on an empty dataset");
     bool wasEditing = state_ == RecordSetState::Edit;
     if (wasEditing) {
-        d_->rows[d_->curPos].v = std::move(d_->editBackup);
+        std::move(d_->editBackup.begin(), d_->editBackup.end(), d_->rows[d_->curPos].v);
         d_->editBackup.clear();
         modified_ = false;
         state_ = RecordSetState::Browse;
@@ -487,7 +494,7 @@ void RecordSet::remove() {
         ChangeEntry c;
         c.kind = ChangeKind::Delete;
         c.rowId = row.id;
-        c.original = detail::toValues(row.v);
+        c.original = detail::toValues(row.v, fields_.size());
         log_.push_back(std::move(c));
     }
     int removedAt = current_;

@@ -24,7 +24,7 @@
 namespace cp {
 
 class Connection;
-struct Row;
+struct Fetched;
 
 enum class RecordSetState { Inactive, Browse, Edit, Insert };
 
@@ -223,7 +223,7 @@ class RecordSet {
     void refilter();
     void insertRow(bool atEnd);
     std::vector<Value> searchKey(const std::vector<Value>& values);
-    std::vector<Row> fetchRows();
+    void fetchRows(Fetched& out);
 
     std::string name_;
     Connection* connection_;

@@ -47,7 +47,7 @@ std::int64_t rescale(std::int64_t value, int from, int to) {
 
 }  // namespace
 
-std::vector<Row> RecordSet::fetchRows() {
+void RecordSet::fetchRows(Fetched& out) {
     fb::Attachment& attachment = connection_->attachment();
     fb::Transaction tr = attachment.startTransaction();
 
@@ -103,11 +103,12 @@ std::vector<Row> RecordSet::fetchRows() {
                 throw DataError(name_ + ": Field '" + fields_[f].name + "' not found");
     }
 
+    CellStore store(fields_.size());
     std::vector<Row> rows;
-    const std::size_t width = fields_.size();
+    rows.reserve(d_->rows.size());  // a refresh reads about as many again
     while (cur.fetch()) {
-        Row row;
-        row.v.resize(width);
+        Row& row = rows.emplace_back();
+        row.v = store.newRow();
         row.id = d_->nextId++;
         for (const Reader& r : readers) {
             if (cur.isNull(r.column)) continue;
@@ -139,7 +140,6 @@ std::vector<Row> RecordSet::fetchRows() {
                     break;
             }
         }
-        rows.push_back(std::move(row));
     }
     cur.close();
     tr.commit();
@@ -175,7 +175,8 @@ std::vector<Row> RecordSet::fetchRows() {
     }
     d_->order = std::move(order);
     orderNames_ = std::move(orderNames);
-    return rows;
+    out.store = std::move(store);
+    out.rows = std::move(rows);
 }
 
 // ----- The change log as statements -----

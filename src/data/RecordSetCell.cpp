@@ -1,5 +1,12 @@
 #include "data/RecordSetCell.h"
 
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
 namespace cp {
 
 namespace {
@@ -121,6 +128,86 @@ bool Cell::operator==(const Cell& o) const {
         default:
             return number() == o.number();
     }
+}
+
+}  // namespace cp
+
+// ----- Cell store -----
+
+namespace cp {
+
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kFirstBlock = 4096;
+
+// A block of whole huge pages, aligned to one, mapped directly so that none
+// of it is wasted on alignment.
+void* mapHugeBlock(std::size_t size) {
+    const std::size_t len = size + kHugePage;
+    void* p = mmap(nullptr, len, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    auto start = reinterpret_cast<std::uintptr_t>(p);
+    std::uintptr_t aligned = (start + kHugePage - 1) & ~(kHugePage - 1);
+    std::size_t head = aligned - start;
+    if (head) munmap(p, head);
+    if (len - head - size) munmap(reinterpret_cast<char*>(aligned) + size, len - head - size);
+#ifdef MADV_HUGEPAGE
+    madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
+#endif
+    return reinterpret_cast<void*>(aligned);
+}
+
+}  // namespace
+
+CellStore::CellStore(CellStore&& o) noexcept
+    : width_(o.width_), blocks_(std::move(o.blocks_)), bytes_(o.bytes_) {
+    o.blocks_.clear();
+    o.bytes_ = 0;
+}
+
+CellStore& CellStore::operator=(CellStore&& o) noexcept {
+    if (this != &o) {
+        clear();
+        width_ = o.width_;
+        blocks_ = std::move(o.blocks_);
+        bytes_ = o.bytes_;
+        o.blocks_.clear();
+        o.bytes_ = 0;
+    }
+    return *this;
+}
+
+Cell* CellStore::newRow() {
+    const std::size_t w = width_ == 0 ? 1 : width_;
+    if (blocks_.empty() || blocks_.back().used + w > blocks_.back().capacity) {
+        std::size_t size = blocks_.empty()
+                               ? kFirstBlock
+                               : std::min(kHugePage, blocks_.back().capacity * sizeof(Cell) * 2);
+        size = std::max(size, w * sizeof(Cell));
+        bool huge = size % kHugePage == 0;
+        void* mem = huge ? mapHugeBlock(size) : std::malloc(size);
+        if (!mem) throw std::bad_alloc();
+        blocks_.push_back({static_cast<Cell*>(mem), 0, size / sizeof(Cell), huge});
+        bytes_ += size;
+    }
+    Block& b = blocks_.back();
+    Cell* row = b.cells + b.used;
+    for (std::size_t i = 0; i < w; ++i) new (row + i) Cell();
+    b.used += w;
+    return row;
+}
+
+void CellStore::clear() {
+    for (Block& b : blocks_) {
+        for (std::size_t i = 0; i < b.used; ++i) b.cells[i].~Cell();
+        if (b.huge)
+            munmap(b.cells, b.capacity * sizeof(Cell));
+        else
+            std::free(b.cells);
+    }
+    blocks_.clear();
+    bytes_ = 0;
 }
 
 }  // namespace cp

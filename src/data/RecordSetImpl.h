@@ -14,9 +14,17 @@
 
 namespace cp {
 
+// A row: its cells (in the set's CellStore, one per field) and an identity
+// that the change log refers to.
 struct Row {
-    std::vector<Cell> v;
+    Cell* v = nullptr;
     std::uint64_t id = 0;
+};
+
+// The rows read by one run of the SQL text, with the store of their cells.
+struct Fetched {
+    CellStore store;
+    std::vector<Row> rows;
 };
 
 struct OrderColumn {
@@ -39,6 +47,7 @@ struct OrderItem {
 };
 
 struct RecordSet::Impl {
+    CellStore store;           // the cells of the rows
     std::vector<Row> rows;     // every row, in the set's order
     std::vector<int> visible;  // positions in rows that the filter shows, ascending
     bool useVisible = false;   // false: every row is visible
@@ -70,15 +79,14 @@ std::vector<OrderItem> parseOrderBy(std::string_view sql);
 // Three-way comparison of two cells of one column type: empty first, texts
 // byte by byte without their trailing blanks.
 int compareValues(const Value& a, const Value& b);
-int compareRows(const std::vector<Cell>& a, const std::vector<Cell>& b,
-                const std::vector<OrderColumn>& order);
-std::vector<Value> toValues(const std::vector<Cell>& cells);
+int compareRows(const Cell* a, const Cell* b, const std::vector<OrderColumn>& order);
+std::vector<Value> toValues(const Cell* cells, std::size_t n);
 std::vector<Cell> toCells(const std::vector<Value>& values);
 // A search or filter value in the column's type (texts cut to the column's
 // size); throws DataError when it cannot be converted.
 Value convertTo(const FieldDef& f, const Value& v, const QDate& today);
 std::vector<FilterTerm> parseFilter(std::string_view expr, const RecordSet& set);
-bool passesFilter(const std::vector<Cell>& row, const std::vector<FilterTerm>& terms);
+bool passesFilter(const Cell* row, const std::vector<FilterTerm>& terms);
 fb::Value toFb(const Value& v, FieldType type);
 Value fromFb(const fb::Value& v, FieldType type);
 std::string upperName(std::string_view s);

@@ -159,10 +159,10 @@ int compareValues(const Value& a, const Value& b) {
     return 0;
 }
 
-std::vector<Value> toValues(const std::vector<Cell>& cells) {
+std::vector<Value> toValues(const Cell* cells, std::size_t n) {
     std::vector<Value> out;
-    out.reserve(cells.size());
-    for (const auto& c : cells) out.push_back(c.get());
+    out.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) out.push_back(cells[i].get());
     return out;
 }
 
@@ -173,8 +173,7 @@ std::vector<Cell> toCells(const std::vector<Value>& values) {
     return out;
 }
 
-int compareRows(const std::vector<Cell>& a, const std::vector<Cell>& b,
-                const std::vector<OrderColumn>& order) {
+int compareRows(const Cell* a, const Cell* b, const std::vector<OrderColumn>& order) {
     for (const auto& o : order) {
         int c = a[o.column].compare(b[o.column]);
         if (c != 0) return o.descending ? -c : c;
@@ -296,7 +295,7 @@ std::vector<FilterTerm> parseFilter(std::string_view expr, const RecordSet& set)
     return terms;
 }
 
-bool passesFilter(const std::vector<Cell>& row, const std::vector<FilterTerm>& terms) {
+bool passesFilter(const Cell* row, const std::vector<FilterTerm>& terms) {
     for (const auto& t : terms) {
         const Cell& c = row[t.column];
         bool equal = isNull(t.literal) ? c.isNull() : (!c.isNull() && c.compare(t.literal) == 0);

@@ -216,16 +216,16 @@ TEST(Filter, ColumnEqualsLiteral) {
     auto p = detail::toCells({std::int64_t{1}, std::string("P"), std::string("X")});
     auto r = detail::toCells({std::int64_t{2}, std::string("R"), std::string("X")});
     auto empty = detail::toCells({std::int64_t{3}, Value{}, std::string("X")});
-    EXPECT_TRUE(detail::passesFilter(p, terms));
-    EXPECT_FALSE(detail::passesFilter(r, terms));
-    EXPECT_FALSE(detail::passesFilter(empty, terms));
+    EXPECT_TRUE(detail::passesFilter(p.data(), terms));
+    EXPECT_FALSE(detail::passesFilter(r.data(), terms));
+    EXPECT_FALSE(detail::passesFilter(empty.data(), terms));
 
     terms = detail::parseFilter("nomeclifor = 'D''AVILA' and CODIGOCPR <> 2", rs);
     ASSERT_EQ(terms.size(), 2u);
     auto quoted = detail::toCells({std::int64_t{1}, std::string("P"), std::string("D'AVILA")});
-    EXPECT_TRUE(detail::passesFilter(quoted, terms));
+    EXPECT_TRUE(detail::passesFilter(quoted.data(), terms));
     quoted[0].setInt(2);
-    EXPECT_FALSE(detail::passesFilter(quoted, terms));
+    EXPECT_FALSE(detail::passesFilter(quoted.data(), terms));
 
     EXPECT_TRUE(detail::parseFilter("  ", rs).empty());
     EXPECT_THROW(detail::parseFilter("NATUREZA = 'P", rs), DataError);
