@@ -209,11 +209,15 @@ void DBEdit::load() {
     // The text is replaced only when it differs, so that a notice that changes
     // nothing shown (the set going into edit mode as typing starts) keeps the
     // operator's selection and cursor.
-    const QString shown = fieldText(*set_, field_, hasFocus() && !isReadOnly());
+    // A box with an input mask always shows the edit text, which fits the
+    // mask (a four-digit year of the display text would not).
+    const bool editText = (hasFocus() && !isReadOnly()) || !inputMask().isEmpty();
+    const QString shown = fieldText(*set_, field_, editText);
     if (shown != text() || (shown.isEmpty() && dirty_)) {
         loading_ = true;
         setText(shown);
         loading_ = false;
+        if (!hasFocus()) setCursorPosition(0);  // a long text shows its beginning
     }
     dirty_ = false;
 }

@@ -258,6 +258,21 @@ TEST_F(Widgets, ADateTheRecordSetRefusesKeepsTheFocusInTheBox) {
     EXPECT_TRUE(depois->hasFocus());
 }
 
+TEST_F(Widgets, AMaskedDateWithoutDisplayFormatFitsItsMaskWhenNotFocused) {
+    // The locale's short date has a four-digit year; the mask holds two.
+    dm->Parcelas.open();
+    auto* foco = new QLineEdit(janela.get());
+    auto* vencimento = new DBEdit(env, dm->Parcelas, "DATAVENCIM", janela.get());
+    layout->addWidget(foco);
+    layout->addWidget(vencimento);
+    mostra();
+    foco->setFocus();
+    dm->Parcelas.first();
+    EXPECT_EQ(vencimento->text(), QStringLiteral("10/03/24"));
+    dm->Parcelas.next();
+    EXPECT_EQ(vencimento->text(), QStringLiteral("20/03/24"));
+}
+
 TEST_F(Widgets, KeyCallbacksComeFirstAndEnterSeesTheWrittenValue) {
     auto* descricao = new DBEdit(env, contas(), "DESCRICAO", janela.get());
     layout->addWidget(descricao);
