@@ -209,7 +209,8 @@ std::optional<std::int64_t> parseInteger(std::string_view text) {
 QChar dateSeparator() {
     QString f = QLocale().dateFormat(QLocale::ShortFormat);
     for (QChar c : f)
-        if (!c.isLetter() && c != QLatin1Char('\'')) return c;
+        if (!c.isLetter() && !c.isSpace() && c != QLatin1Char('\'') && c != QLatin1Char(','))
+            return c;
     return QLatin1Char('/');
 }
 
@@ -222,6 +223,7 @@ QChar timeSeparator() {
 
 std::string shortDatePattern() {
     QString f = QLocale().dateFormat(QLocale::ShortFormat);
+    if (f.contains(QLatin1String("MMM"))) return "dd/mm/yyyy";  // month names: no numeric form
     std::string out;
     QChar sep = dateSeparator();
     for (QChar c : f) {

@@ -460,7 +460,8 @@ void RecordSet::remove() {
     if (state_ == RecordSetState::Insert) return cancel();
     if (d_->count() == 0)
         throw DataError(name_ + ": Cannot perform this operation on an empty dataset");
-    if (state_ == RecordSetState::Edit) {
+    bool wasEditing = state_ == RecordSetState::Edit;
+    if (wasEditing) {
         d_->rows[d_->curPos].v = std::move(d_->editBackup);
         d_->editBackup.clear();
         modified_ = false;
@@ -490,7 +491,7 @@ void RecordSet::remove() {
     bof_ = eof_ = d_->count() == 0;
     notifyAll(d_->observers, {RecordSetNotice::RowRemoved, removedAt, removedAt});
     notifyAll(d_->observers, {RecordSetNotice::CurrentChanged, current_, removedAt});
-    notifyAll(d_->observers, {RecordSetNotice::StateChanged, current_, current_});
+    if (wasEditing) notifyAll(d_->observers, {RecordSetNotice::StateChanged, current_, current_});
     if (afterDelete) afterDelete(*this);
     if (afterScroll) afterScroll(*this);
 }

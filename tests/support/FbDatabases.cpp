@@ -1,7 +1,9 @@
 #include "support/FbDatabases.h"
 
+#include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <sstream>
 
@@ -41,18 +43,47 @@ fb::Attachment createDatabaseFromScript(const std::string& databasePath,
         std::filesystem::create_directories(p.parent_path());
         std::filesystem::remove(p);
     }
-    fb::Attachment a = fb::Attachment::create(fbClient(), databasePath, params);
+    fb::AttachParams createParams = params;
+    createParams.forcedWrites = false;
+    fb::Attachment a = fb::Attachment::create(fbClient(), databasePath, createParams);
     runScriptFile(a, sqlScriptPath(scriptName));
     return a;
 }
+
+namespace {
+
+// Creating a database and its tables takes the engine a good fraction of a
+// second; copying a detached file takes a few milliseconds. Each script is
+// run once per test program into a template that later databases copy.
+std::string templateFor(const std::string& scriptName) {
+    static std::mutex mutex;
+    static QTemporaryDir dir;
+    static std::map<std::string, std::string> made;
+    std::lock_guard lock(mutex);
+    auto it = made.find(scriptName);
+    if (it != made.end()) return it->second;
+    if (!dir.isValid()) throw std::runtime_error("Cannot make a folder for template databases");
+    std::string path = dir.filePath(QString::fromStdString(scriptName + ".fdb")).toStdString();
+    createDatabaseFromScript(path, scriptName).detach();
+    return made.emplace(scriptName, path).first->second;
+}
+
+void copyTemplate(const std::string& scriptName, const std::string& target) {
+    std::filesystem::path p(target);
+    std::filesystem::create_directories(p.parent_path());
+    std::filesystem::copy_file(templateFor(scriptName), p,
+                               std::filesystem::copy_options::overwrite_existing);
+}
+
+}  // namespace
 
 SuiteDatabases::SuiteDatabases(const QString& suiteDir, const std::string& workArea) {
     std::string dir = suiteDir.toStdString();
     if (!dir.empty() && dir.back() != '/') dir += '/';
     sharedPath_ = dir + "dados/brundelo.bd";
     workstationPath_ = dir + "interfac" + workArea + "/brundelo.bd";
-    shared_ = createDatabaseFromScript(sharedPath_, "shared.sql");
-    workstation_ = createDatabaseFromScript(workstationPath_, "workstation.sql");
+    copyTemplate("shared.sql", sharedPath_);
+    copyTemplate("workstation.sql", workstationPath_);
 }
 
 fb::Attachment& SuiteDatabases::shared() {

@@ -8,7 +8,9 @@
 //                        {std::string("DINHEIRO"), std::int64_t{1}});
 //   // ... the code under test opens dbs.sharedPath() / dbs.workstationPath()
 //
-// The attachments for seeding stay open until release() or the end of the
+// The databases are copies of templates made once per test program from the
+// sql/ scripts, so a fresh pair costs a few milliseconds. The attachments for
+// seeding open at first use and stay open until release() or the end of the
 // object; the embedded engine lets the code under test attach beside them.
 #pragma once
 
@@ -34,15 +36,17 @@ void runScriptFile(fb::Attachment& attachment, const std::string& scriptPath);
 
 // Creates a new database at `databasePath` (an old file there is removed;
 // missing folders are made), runs the sql/ script `scriptName` in it and
-// returns the attachment. The path may be "host:path" for a server.
+// returns the attachment. The path may be "host:path" for a server. The new
+// database does not force its writes to disk (it is thrown away after tests).
 fb::Attachment createDatabaseFromScript(const std::string& databasePath,
                                         const std::string& scriptName,
                                         const fb::AttachParams& params = testAttachParams());
 
 class SuiteDatabases {
   public:
-    // Creates <suiteDir>/dados/brundelo.bd from shared.sql and
-    // <suiteDir>/interfac<workArea>/brundelo.bd from workstation.sql.
+    // Makes fresh <suiteDir>/dados/brundelo.bd (tables of shared.sql) and
+    // <suiteDir>/interfac<workArea>/brundelo.bd (tables of workstation.sql),
+    // replacing files already there.
     explicit SuiteDatabases(const QString& suiteDir, const std::string& workArea = "01");
 
     const std::string& sharedPath() const { return sharedPath_; }

@@ -93,6 +93,9 @@ struct AttachParams {
     std::string role;
     std::string charset;  // empty: none declared (the server's NONE)
     int dialect = 3;
+    // Only when creating: false makes the new database skip flushing every
+    // commit to disk (throw-away test databases, where it saves seconds).
+    bool forcedWrites = true;
 };
 
 class Transaction;
