@@ -84,13 +84,17 @@ std::vector<Row> RecordSet::fetchRows() {
         FieldType t = fields_[f].type;
         fb::ColumnType ct = columns[i].type;
         ReadKind kind = ReadKind::Generic;
-        if (t == FieldType::Integer && ct == fb::ColumnType::Integer) kind = ReadKind::Integer;
+        if (t == FieldType::Integer && ct == fb::ColumnType::Integer)
+            kind = ReadKind::Integer;
         else if ((t == FieldType::Money || t == FieldType::Decimal8) &&
                  (ct == fb::ColumnType::Decimal || ct == fb::ColumnType::Integer))
             kind = ReadKind::Scaled;
-        else if (t == FieldType::String && ct == fb::ColumnType::Text) kind = ReadKind::Text;
-        else if (t == FieldType::Date && ct == fb::ColumnType::Date) kind = ReadKind::Date;
-        else if (t == FieldType::Time && ct == fb::ColumnType::Time) kind = ReadKind::Time;
+        else if (t == FieldType::String && ct == fb::ColumnType::Text)
+            kind = ReadKind::Text;
+        else if (t == FieldType::Date && ct == fb::ColumnType::Date)
+            kind = ReadKind::Date;
+        else if (t == FieldType::Time && ct == fb::ColumnType::Time)
+            kind = ReadKind::Time;
         readers.push_back({i, f, kind, t == FieldType::Money ? 2 : 8, t});
     }
     if (!lenientColumns_) {
@@ -107,26 +111,32 @@ std::vector<Row> RecordSet::fetchRows() {
         row.id = d_->nextId++;
         for (const Reader& r : readers) {
             if (cur.isNull(r.column)) continue;
-            Value& cell = row.v[r.field];
+            Cell& cell = row.v[r.field];
             switch (r.kind) {
-                case ReadKind::Integer: cell = cur.asInt64(r.column); break;
+                case ReadKind::Integer:
+                    cell.setInt(cur.asInt64(r.column));
+                    break;
                 case ReadKind::Scaled: {
                     fb::Decimal d = cur.asDecimal(r.column);
-                    cell = rescale(d.value, d.scale, r.scale);
+                    cell.setInt(rescale(d.value, d.scale, r.scale));
                     break;
                 }
-                case ReadKind::Text: cell = cur.asText(r.column); break;
+                case ReadKind::Text:
+                    cell.setText(cur.asText(r.column));
+                    break;
                 case ReadKind::Date: {
                     fb::Date d = cur.asDate(r.column);
-                    cell = QDate(d.year, d.month, d.day);
+                    cell.setDate(QDate(d.year, d.month, d.day));
                     break;
                 }
                 case ReadKind::Time: {
                     fb::Time t = cur.asTime(r.column);
-                    cell = QTime(t.hour, t.minute, t.second, t.fraction / 10);
+                    cell.setTime(QTime(t.hour, t.minute, t.second, t.fraction / 10));
                     break;
                 }
-                case ReadKind::Generic: cell = detail::fromFb(cur.value(r.column), r.type); break;
+                case ReadKind::Generic:
+                    cell.set(detail::fromFb(cur.value(r.column), r.type));
+                    break;
             }
         }
         rows.push_back(std::move(row));
@@ -157,7 +167,9 @@ std::vector<Row> RecordSet::fetchRows() {
         }
     }
     if (!order.empty()) {
-        auto less = [&](const Row& a, const Row& b) { return detail::compareRows(a.v, b.v, order) < 0; };
+        auto less = [&](const Row& a, const Row& b) {
+            return detail::compareRows(a.v, b.v, order) < 0;
+        };
         if (!std::is_sorted(rows.begin(), rows.end(), less))
             std::stable_sort(rows.begin(), rows.end(), less);
     }
@@ -203,9 +215,9 @@ RecordSet::Statement RecordSet::statementFor(const ChangeEntry& entry) const {
                 st.params.push_back(entry.current[i]);
                 st.paramColumns.push_back(static_cast<int>(i));
             }
-            st.sql = cols.empty() ? "insert into " + updateTable_ + " default values"
-                                  : "insert into " + updateTable_ + " (" + cols + ") values (" +
-                                        marks + ")";
+            st.sql = cols.empty()
+                         ? "insert into " + updateTable_ + " default values"
+                         : "insert into " + updateTable_ + " (" + cols + ") values (" + marks + ")";
             break;
         }
         case ChangeKind::Update: {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "payables/ListaSql.h"
 #include "data/SessionState.h"
+#include "payables/ListaSql.h"
 
 namespace cp::test {
 
