@@ -1,7 +1,9 @@
 #include "support/FbDatabases.h"
 
+#include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <sstream>
 
@@ -41,35 +43,27 @@ fb::Attachment createDatabaseFromScript(const std::string& databasePath,
         std::filesystem::create_directories(p.parent_path());
         std::filesystem::remove(p);
     }
-    fb::Attachment a = fb::Attachment::create(fbClient(), databasePath, params);
+    fb::AttachParams createParams = params;
+    createParams.forcedWrites = false;
+    fb::Attachment a = fb::Attachment::create(fbClient(), databasePath, createParams);
     runScriptFile(a, sqlScriptPath(scriptName));
     return a;
 }
 
-SuiteDatabases::SuiteDatabases(const QString& suiteDir, const std::string& workArea) {
-    std::string dir = suiteDir.toStdString();
-    if (!dir.empty() && dir.back() != '/') dir += '/';
-    sharedPath_ = dir + "dados/brundelo.bd";
-    workstationPath_ = dir + "interfac" + workArea + "/brundelo.bd";
-    shared_ = createDatabaseFromScript(sharedPath_, "shared.sql");
-    workstation_ = createDatabaseFromScript(workstationPath_, "workstation.sql");
-}
-
-fb::Attachment& SuiteDatabases::shared() {
-    if (!shared_.connected())
-        shared_ = fb::Attachment::attach(fbClient(), sharedPath_, testAttachParams());
-    return shared_;
-}
-
-fb::Attachment& SuiteDatabases::workstation() {
-    if (!workstation_.connected())
-        workstation_ = fb::Attachment::attach(fbClient(), workstationPath_, testAttachParams());
-    return workstation_;
-}
-
-void SuiteDatabases::release() {
-    shared_.detach();
-    workstation_.detach();
+// Creating a database and its tables takes the engine a good fraction of a
+// second; copying a detached file takes a few milliseconds. Each script is
+// run once per test program into a template that later databases copy.
+std::string templateDatabase(const std::string& scriptName) {
+    static std::mutex mutex;
+    static QTemporaryDir dir;
+    static std::map<std::string, std::string> made;
+    std::lock_guard lock(mutex);
+    auto it = made.find(scriptName);
+    if (it != made.end()) return it->second;
+    if (!dir.isValid()) throw std::runtime_error("Cannot make a folder for template databases");
+    std::string path = dir.filePath(QString::fromStdString(scriptName + ".fdb")).toStdString();
+    createDatabaseFromScript(path, scriptName).detach();
+    return made.emplace(scriptName, path).first->second;
 }
 
 }  // namespace cp::test

@@ -1,18 +1,8 @@
-// Fresh embedded databases for tests: the shared client library, databases
-// created from the repository's sql/ scripts, and the pair of databases of a
-// suite directory (dados/brundelo.bd and interfacXX/brundelo.bd).
-//
-//   cp::test::TestEnvironment env;
-//   cp::test::SuiteDatabases dbs(env.suiteDir());          // work area "01"
-//   dbs.shared().execute("insert into FP (FORMAPAGTO, ORDEM) values (?, ?)",
-//                        {std::string("DINHEIRO"), std::int64_t{1}});
-//   // ... the code under test opens dbs.sharedPath() / dbs.workstationPath()
-//
-// The attachments for seeding stay open until release() or the end of the
-// object; the embedded engine lets the code under test attach beside them.
+// Embedded databases for tests: the shared client library and databases
+// created from the repository's sql/ scripts. The pair of a suite directory
+// is in SuiteDatabases.h.
 #pragma once
 
-#include <QString>
 #include <memory>
 #include <string>
 
@@ -34,31 +24,14 @@ void runScriptFile(fb::Attachment& attachment, const std::string& scriptPath);
 
 // Creates a new database at `databasePath` (an old file there is removed;
 // missing folders are made), runs the sql/ script `scriptName` in it and
-// returns the attachment. The path may be "host:path" for a server.
+// returns the attachment. The path may be "host:path" for a server. The new
+// database does not force its writes to disk (it is thrown away after tests).
 fb::Attachment createDatabaseFromScript(const std::string& databasePath,
                                         const std::string& scriptName,
                                         const fb::AttachParams& params = testAttachParams());
 
-class SuiteDatabases {
-  public:
-    // Creates <suiteDir>/dados/brundelo.bd from shared.sql and
-    // <suiteDir>/interfac<workArea>/brundelo.bd from workstation.sql.
-    explicit SuiteDatabases(const QString& suiteDir, const std::string& workArea = "01");
-
-    const std::string& sharedPath() const { return sharedPath_; }
-    const std::string& workstationPath() const { return workstationPath_; }
-
-    // Attachments for seeding and checking rows (reattached after release()).
-    fb::Attachment& shared();
-    fb::Attachment& workstation();
-    // Detaches both seeding attachments.
-    void release();
-
-  private:
-    std::string sharedPath_;
-    std::string workstationPath_;
-    fb::Attachment shared_;
-    fb::Attachment workstation_;
-};
+// A detached database file made once per test program from the sql/ script;
+// copy it to get a fresh database (never attach to the template itself).
+std::string templateDatabase(const std::string& scriptName);
 
 }  // namespace cp::test

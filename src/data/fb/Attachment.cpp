@@ -32,7 +32,10 @@ std::unique_ptr<Attachment::Impl> open(std::shared_ptr<Client> client, const std
     if (!params.charset.empty())
         dpb.builder->insertString(st.get(), isc_dpb_lc_ctype, params.charset.c_str());
     dpb.builder->insertInt(st.get(), isc_dpb_sql_dialect, params.dialect);
-    if (create) dpb.builder->insertInt(st.get(), isc_dpb_page_size, 8192);
+    if (create) {
+        dpb.builder->insertInt(st.get(), isc_dpb_page_size, 8192);
+        if (!params.forcedWrites) dpb.builder->insertInt(st.get(), isc_dpb_force_write, 0);
+    }
     detail::check(c, st);
     unsigned length = dpb.builder->getBufferLength(st.get());
     const unsigned char* buffer = dpb.builder->getBuffer(st.get());

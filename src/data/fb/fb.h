@@ -93,6 +93,9 @@ struct AttachParams {
     std::string role;
     std::string charset;  // empty: none declared (the server's NONE)
     int dialect = 3;
+    // Only when creating: false makes the new database skip flushing every
+    // commit to disk (throw-away test databases, where it saves seconds).
+    bool forcedWrites = true;
 };
 
 class Transaction;
@@ -167,7 +170,8 @@ class Transaction {
     void rollback();
 
     Statement prepare(const std::string& sql);
-    // Prepares and runs a statement with parameters; rows affected.
+    // Prepares and runs a statement with parameters; rows affected (a SELECT
+    // run this way reads its rows and gives their count).
     std::int64_t execute(const std::string& sql, const std::vector<Value>& params = {});
     // Prepares and opens a cursor; the cursor must be closed (or destroyed)
     // before the transaction ends.
@@ -191,7 +195,8 @@ class Statement {
     const std::vector<ColumnInfo>& columns() const;  // output columns (empty for DML)
     unsigned parameterCount() const;
     // Parameters are converted to what the server described for each marker
-    // ('?'); a value that cannot be converted throws fb::Error.
+    // ('?'); a value that cannot be converted throws fb::Error. A statement
+    // can run many times; it runs in the transaction that prepared it.
     std::int64_t execute(const std::vector<Value>& params = {});
     Cursor open(const std::vector<Value>& params = {});
 

@@ -1,0 +1,161 @@
+#include "data/Conexoes.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <stdexcept>
+
+#include "data/Cp1252.h"
+#include "data/Environment.h"
+#include "data/Modules.h"
+#include "data/SessionState.h"
+
+namespace cp {
+namespace {
+
+constexpr const char* kPrefixoSuite = "C:\\brundelo\\";
+
+fb::AttachParams parametros(const char* charset) {
+    fb::AttachParams p;
+    p.user = "sysdba";
+    p.password = kSenhaSysdba;
+    p.role = "RoleName";
+    p.dialect = 3;
+    p.charset = charset;
+    return p;
+}
+
+// Sets up a connection, closed, for the database string `banco`.
+void preparaConexao(Connection& c, const std::string& banco, const char* charset,
+                    const SessionState& sessao, const Environment& env) {
+    c.setLibraryPath(bibliotecaCliente(env));
+    c.close();
+    c.setDatabase(localDoBanco(banco, sessao, env));
+    c.setParams(parametros(charset));
+}
+
+// Without a server address the embedded file must be there: a clear message
+// names the one that is missing.
+void exigeBancoLocal(const Connection& c, const SessionState& sessao) {
+    if (!sessao.IPServidorCentral.empty()) return;
+    if (QFileInfo::exists(QString::fromLocal8Bit(c.database()))) return;
+    throw std::runtime_error(
+        "Banco de dados não encontrado: " + c.database() +
+        "\nSem o IP do servidor central no BRUNDELO.INI, o programa abre os bancos de dados da "
+        "pasta da suíte.");
+}
+
+std::string upperAZOf(const BoundedText<60>& t) { return upperAZ(t.str()); }
+
+}  // namespace
+
+std::string bibliotecaCliente(const Environment& env) {
+    QFile f(env.suiteFile(QString::fromLatin1(kArquivoCaminhoGDS)));
+    if (!f.exists() || !f.open(QIODevice::ReadOnly)) return {};
+    QByteArray linha = f.readLine();
+    while (linha.endsWith('\n') || linha.endsWith('\r')) linha.chop(1);
+    linha.truncate(100);
+    if (linha.isEmpty()) return {};
+    std::string pasta(linha.constData(), static_cast<size_t>(linha.size()));
+    if (pasta.back() != '/') pasta += '/';
+    return pasta + kArquivoBibliotecaCliente;
+}
+
+std::string bancoCompartilhado(const SessionState& sessao) {
+    return sessao.IPServidorCentral.str() + ":C:\\brundelo\\dados\\brundelo.bd";
+}
+
+std::string bancoEstacao(const SessionState& sessao) {
+    return sessao.IPServidorCentral.str() + ":C:\\brundelo\\interfac" + sessao.Estacao.str() +
+           "\\brundelo.bd";
+}
+
+std::string localDoBanco(const std::string& banco, const SessionState& sessao,
+                         const Environment& env) {
+    if (!sessao.IPServidorCentral.empty()) return banco;
+    std::string caminho = banco.substr(banco.find(':') + 1);
+    const std::string prefixo = kPrefixoSuite;
+    if (upperAZ(caminho.substr(0, prefixo.size())) == upperAZ(prefixo))
+        caminho.erase(0, prefixo.size());
+    for (char& c : caminho)
+        if (c == '\\') c = '/';
+    return env.suiteDir().toStdString() + caminho;
+}
+
+std::string sqlEstacoesDoUsuario(const std::string& nomeUsuario) {
+    std::string nome;
+    for (char c : upperAZ(nomeUsuario)) {
+        nome += c;
+        if (c == '\'') nome += '\'';
+    }
+    return "Select ESTACAO, DATBASNAM, TIPO, ATCAIXA, ESVAZIAR, EMUSO, CAMINHOREQUISICAO, "
+           "CAMINHOOM, CAMINHOECF, CAMINHOSEQUENCIAL1, CAMINHO2, ROTULO1, ROTULO2, ROTULO3, "
+           "ROTULO4, ROTULO5, ROTULO6, USUARIO  from ESTACOES where upper(USUARIO) = '" +
+           nome + "'";
+}
+
+QString mensagemFalhaEstacao(const QString& nomeUsuario) {
+    const QString aspas = QStringLiteral("\"");
+    const QStringList linhas = {
+        QStringLiteral("Não foi possível selecionar uma área de trabalho para o usuário ") + aspas +
+            nomeUsuario + aspas + QStringLiteral(". "),
+        QString(),
+        QStringLiteral("Causas prováveis: "),
+        QString(),
+        QStringLiteral("  1) Na tabela ") + aspas + QStringLiteral("Estacoes.db") + aspas +
+            QStringLiteral(" não foi incluída uma estação para o usuário ") + aspas + nomeUsuario +
+            aspas + QStringLiteral("."),
+        QStringLiteral("     Obs: Criar também a área de trabalho física (pasta "
+                       "C:\\Brundelo\\InterfacXX) para este usuário."),
+        QStringLiteral("  --> Favor contactar o suporte técnico da ZOV SISTEMAS <--"),
+    };
+    return linhas.join(QLatin1Char('\r'));
+}
+
+QString mensagemAreasEmUso() {
+    return QStringLiteral(
+        "(1) Todas as áreas de trabalho para montagem de pedidos já estão em uso no momento");
+}
+
+std::string SelecionaEstacao(TDM& dm) {
+    SessionState& s = dm.session;
+    s.Estacao = "";
+    std::string resultado;
+    s.NomeUsuario = toCp1252OrThrow(dm.env.osUserName());
+
+    RecordSet& estacoes = dm.Estacoes;
+    estacoes.close();
+    // The user's name is a literal of the statement: its quotes are doubled,
+    // so no name can end the literal and change what is selected.
+    estacoes.setCommandText(sqlEstacoesDoUsuario(s.NomeUsuario.str()));
+    estacoes.setPrimaryKeyOrderTable("ESTACOES");
+    estacoes.open();
+
+    const std::string usuario =
+        estacoes.isEmpty() ? std::string() : estacoes.field("USUARIO").asString();
+    if (estacoes.isEmpty() || upperAZ(usuario) != upperAZOf(s.NomeUsuario)) {
+        dm.env.showMessage(mensagemFalhaEstacao(fromCp1252(s.NomeUsuario.str())));
+    } else {
+        // The work area is only read: it is not marked as in use.
+        s.Estacao = estacoes.field("ESTACAO").asString().substr(0, 2);
+        resultado = estacoes.field("DATBASNAM").asString();
+    }
+    estacoes.close();
+    return resultado;
+}
+
+void DataModuleCreate(TDM& dm) {
+    Connection& c = dm.SQLConnection1;
+    preparaConexao(c, bancoCompartilhado(dm.session), "", dm.session, dm.env);
+    // The connection opens at its first use, the open of Estacoes.
+    exigeBancoLocal(c, dm.session);
+    if (SelecionaEstacao(dm).empty()) dm.env.showMessage(mensagemAreasEmUso());
+}
+
+void DataModuleCreate(TDM2& dm2) {
+    Connection& c = dm2.SQLConnection1;
+    preparaConexao(c, bancoEstacao(dm2.session), "WIN1252", dm2.session, dm2.env);
+    exigeBancoLocal(c, dm2.session);
+    c.open();
+}
+
+}  // namespace cp

@@ -1,0 +1,250 @@
+#include "session/Sessao.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+#include <cctype>
+
+#include "data/Cp1252.h"
+#include "shell/ErrorHandler.h"
+
+namespace cp {
+namespace {
+
+QString nomeArquivo(const char* nome) { return QString::fromLatin1(nome); }
+
+// What a session-file line looked like, for the log (control bytes shown as
+// dots so that a junk file cannot break the log's lines).
+QString mostraLinha(std::string_view line) {
+    std::string s(line);
+    for (char& c : s)
+        if (static_cast<unsigned char>(c) < 0x20) c = '.';
+    return QLatin1Char('"') + fromCp1252(s) + QLatin1Char('"');
+}
+
+std::string_view semBrancos(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+// Reads a run of 1..maxDigits decimal digits at the front of `s`.
+std::optional<int> digitos(std::string_view& s, std::size_t maxDigits,
+                           std::size_t* count = nullptr) {
+    std::size_t n = 0;
+    int v = 0;
+    while (n < s.size() && n < maxDigits && std::isdigit(static_cast<unsigned char>(s[n]))) {
+        v = v * 10 + (s[n] - '0');
+        ++n;
+    }
+    if (n == 0) return std::nullopt;
+    s.remove_prefix(n);
+    if (count) *count = n;
+    return v;
+}
+
+bool separador(std::string_view& s, char c) {
+    if (s.empty() || s.front() != c) return false;
+    s.remove_prefix(1);
+    return true;
+}
+
+}  // namespace
+
+void registraOcorrencia(Environment& env, const QString& text) {
+    QFile log(env.suiteFile(QString::fromLatin1(kErrorLogName)));
+    if (!log.open(QIODevice::Append | QIODevice::Text)) return;
+    QTextStream out(&log);
+    out << env.now().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) << "  "
+        << QString(text).replace(QLatin1Char('\n'), QLatin1String(" | ")) << '\n';
+}
+
+std::optional<std::vector<std::string>> leLinhas(const QString& path,
+                                                 const std::vector<std::size_t>& widths) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+    std::vector<std::string> lines(widths.size());
+    char c = 0;
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        for (;;) {
+            if (!f.getChar(&c)) {
+                if (f.error() != QFileDevice::NoError) return std::nullopt;
+                return lines;  // end of file: the lines left are empty
+            }
+            if (c == '\n') break;
+            if (c == '\r') {
+                char next = 0;
+                if (f.getChar(&next) && next != '\n') f.ungetChar(next);
+                break;
+            }
+            if (lines[i].size() < widths[i]) lines[i].push_back(c);
+        }
+    }
+    return lines;
+}
+
+std::optional<QDate> leData(std::string_view line, const QDate& today) {
+    std::string_view s = semBrancos(line);
+    std::size_t yearDigits = 0;
+    auto d = digitos(s, 2);
+    if (!d || !separador(s, '/')) return std::nullopt;
+    auto m = digitos(s, 2);
+    if (!m || !separador(s, '/')) return std::nullopt;
+    auto y = digitos(s, 4, &yearDigits);
+    if (!y || !s.empty() || yearDigits == 3) return std::nullopt;
+    int year = *y;
+    if (yearDigits <= 2) {
+        // The hundred years that begin 50 years before the current year.
+        const int inicio = today.year() - 50;
+        year = inicio - (inicio % 100) + year;
+        if (year < inicio) year += 100;
+    }
+    const QDate date(year, *m, *d);
+    if (!date.isValid()) return std::nullopt;
+    return date;
+}
+
+std::optional<QTime> leHora(std::string_view line) {
+    std::string_view s = semBrancos(line);
+    auto h = digitos(s, 2);
+    if (!h || !separador(s, ':')) return std::nullopt;
+    auto n = digitos(s, 2);
+    if (!n) return std::nullopt;
+    int sec = 0, ms = 0;
+    if (separador(s, ':')) {
+        auto ss = digitos(s, 2);
+        if (!ss) return std::nullopt;
+        sec = *ss;
+        if (separador(s, '.')) {
+            std::size_t count = 0;
+            auto z = digitos(s, 3, &count);
+            if (!z) return std::nullopt;
+            ms = *z * (count == 1 ? 100 : count == 2 ? 10 : 1);
+        }
+    }
+    if (!s.empty()) return std::nullopt;
+    if (*h > 23 || *n > 59 || sec > 59) return std::nullopt;
+    return QTime(*h, *n, sec, ms);
+}
+
+std::string formataData(const QDate& d) {
+    return d.toString(QStringLiteral("dd/MM/yy")).toStdString();
+}
+
+std::string formataHora(const QTime& t) {
+    return t.toString(QStringLiteral("hh:mm:ss")).toStdString();
+}
+
+std::int64_t limiteOcioso(std::int32_t minutosLogoff) {
+    return minutosLogoff < 0 ? 5 : minutosLogoff;
+}
+
+std::string horaLimite(const QDateTime& agora, std::int32_t minutosLogoff) {
+    return formataHora(agora.addSecs(-60 * limiteOcioso(minutosLogoff)).time());
+}
+
+bool acessoConfere(std::string_view acesso, std::size_t pos, int desvio, std::optional<char> c) {
+    if (!c || pos == 0 || acesso.size() < pos) return false;
+    const auto code = static_cast<unsigned char>(acesso[pos - 1]);
+    const auto formed = static_cast<unsigned char>((code - desvio) & 0xFF);
+    return formed == static_cast<unsigned char>(*c);
+}
+
+std::string verificaLogonGravado(SessionState& s, const BuscaAcesso& acessoDe) {
+    if (s.NomeUsuario.empty()) return {};
+    s.NomeUsuarioMaiusc = upperAZ(s.ConferenciaLogon.str());
+    std::optional<char> c;
+    if (!s.NomeUsuarioMaiusc.empty()) c = s.NomeUsuarioMaiusc.str().front();
+    auto acesso = acessoDe(s.NomeUsuario.str());
+    if (!acesso) return {};
+    s.AcessoUsuario = *acesso;
+    if (!acessoConfere(s.AcessoUsuario.str(), 7, 8, c)) return {};
+    return s.AcessoUsuario.str();
+}
+
+void apagaArquivosSessao(Environment& env) {
+    QFile::remove(env.suiteFile(nomeArquivo(kArqLogon)));
+    QFile::remove(env.suiteFile(nomeArquivo(kArqUltAtiv)));
+}
+
+bool gravaUltimaAtividade(Environment& env) {
+    const QDateTime agora = env.now();
+    const std::string text =
+        formataData(agora.date()) + "\r\n" + formataHora(agora.time()) + "\r\n";
+    QFile f(env.suiteFile(nomeArquivo(kArqUltAtiv)));
+    bool ok = f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    ok = ok &&
+         f.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+    if (ok) {
+        f.close();
+        ok = f.error() == QFileDevice::NoError;
+    }
+    if (!ok)
+        registraOcorrencia(env, QStringLiteral("Sessão: %1 não pôde ser gravado (%2).")
+                                    .arg(nomeArquivo(kArqUltAtiv), f.errorString()));
+    return ok;
+}
+
+namespace {
+
+// The stored session of LOGON.LLF (and ULTATIV.LLF): true when it is of today,
+// within the idle limit and its user passes the access check.
+bool sessaoRetomavel(Environment& env, SessionState& s,
+                     const std::function<std::string()>& logonGravado) {
+    const QString logon = nomeArquivo(kArqLogon);
+    const QString ultAtiv = nomeArquivo(kArqUltAtiv);
+    auto naoRetoma = [&env](const QString& motivo) {
+        registraOcorrencia(env, QStringLiteral("Sessão gravada não retomada: ") + motivo);
+        return false;
+    };
+
+    auto linhas = leLinhas(env.suiteFile(logon), {60, 60, 20, 20});
+    if (!linhas) return naoRetoma(logon + QStringLiteral(" não pôde ser lido."));
+    s.NomeUsuario = (*linhas)[0];
+    s.ConferenciaLogon = (*linhas)[1];
+
+    const QDate hoje = env.today();
+    auto data = leData((*linhas)[2], hoje);
+    if (!data)
+        return naoRetoma(logon + QStringLiteral(": data inválida na linha 3: ") +
+                         mostraLinha((*linhas)[2]));
+    if (*data != hoje) {
+        apagaArquivosSessao(env);
+        return false;
+    }
+
+    std::string linhaHora = (*linhas)[3];
+    QString origemHora = logon + QStringLiteral(": hora inválida na linha 4: ");
+    if (QFileInfo::exists(env.suiteFile(ultAtiv))) {
+        auto ua = leLinhas(env.suiteFile(ultAtiv), {20, 20});
+        if (!ua) return naoRetoma(ultAtiv + QStringLiteral(" não pôde ser lido."));
+        if (!leData((*ua)[0], hoje))
+            return naoRetoma(ultAtiv + QStringLiteral(": data inválida na linha 1: ") +
+                             mostraLinha((*ua)[0]));
+        linhaHora = (*ua)[1];
+        origemHora = ultAtiv + QStringLiteral(": hora inválida na linha 2: ");
+    }
+    auto hora = leHora(linhaHora);
+    if (!hora) return naoRetoma(origemHora + mostraLinha(linhaHora));
+
+    // Both sides as "hh:nn:ss" texts, compared character by character.
+    const std::string a = formataHora(*hora);
+    const std::string b = horaLimite(env.now(), s.MinutosLogoff);
+    if (a >= b) return !logonGravado().empty();
+    apagaArquivosSessao(env);
+    return false;
+}
+
+}  // namespace
+
+bool verificaArquivosSessao(Environment& env, SessionState& s,
+                            const std::function<std::string()>& logonGravado) {
+    bool salta = false;
+    if (QFileInfo::exists(env.suiteFile(nomeArquivo(kArqLogon))))
+        salta = sessaoRetomavel(env, s, logonGravado);
+    if (QFileInfo::exists(env.suiteFile(nomeArquivo(kArqSaltaCP)))) salta = true;
+    if (salta) gravaUltimaAtividade(env);
+    return salta;
+}
+
+}  // namespace cp

@@ -1,0 +1,522 @@
+// The bound edit box, combo box and text label.
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QTimer>
+
+#include "data/Cp1252.h"
+#include "data/Formats.h"
+#include "shell/DataWidgets.h"
+#include "shell/ErrorHandler.h"
+
+namespace cp {
+namespace {
+
+bool isEnter(const QKeyEvent& e) { return e.key() == Qt::Key_Return || e.key() == Qt::Key_Enter; }
+
+// Keys that change the text of a box (as opposed to moving in it).
+bool changesText(const QKeyEvent& e) {
+    if (e.matches(QKeySequence::Paste) || e.matches(QKeySequence::Cut) ||
+        e.matches(QKeySequence::Undo) || e.matches(QKeySequence::Redo) ||
+        e.matches(QKeySequence::DeleteEndOfWord) || e.matches(QKeySequence::DeleteStartOfWord) ||
+        e.matches(QKeySequence::DeleteEndOfLine))
+        return true;
+    if (e.key() == Qt::Key_Backspace || e.key() == Qt::Key_Delete) return true;
+    if (e.modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
+    const QString t = e.text();
+    return !t.isEmpty() && t.at(0).isPrint();
+}
+
+// Focus that moves to a message box, a pop-up or another window and comes back
+// is not the operator entering or leaving the box.
+bool windowFocusChange(const QFocusEvent& e) {
+    return e.reason() == Qt::ActiveWindowFocusReason || e.reason() == Qt::PopupFocusReason;
+}
+
+void runCallback(Environment& env, const std::function<void()>& fn) {
+    if (fn) guarded(env, fn);
+}
+
+// Runs the key callback; true when it swallowed the key (or failed: the key
+// is not handed on after an error).
+bool runKeyCallback(Environment& env, const std::function<bool(QKeyEvent&)>& fn, QKeyEvent& e) {
+    if (!fn) return false;
+    bool swallowed = true;
+    guarded(env, [&] { swallowed = fn(e); });
+    return swallowed;
+}
+
+// Writes `text` into the column of the current row; shows the record set's
+// message and returns false when refused.
+bool writeField(Environment& env, RecordSet& set, const std::string& field, const QString& text) {
+    const std::optional<std::string> bytes = toCp1252(text);
+    if (!bytes) {
+        try {
+            toCp1252OrThrow(text);
+        } catch (const std::exception& e) {
+            env.showMessage(errorText(e));
+        }
+        return false;
+    }
+    try {
+        if (set.state() == RecordSetState::Browse) set.edit();
+        set.field(field).setEditText(*bytes);
+        return true;
+    } catch (const DataError& e) {
+        env.showMessage(errorText(e));
+    } catch (const std::exception& e) {
+        reportError(env, errorText(e));
+    }
+    return false;
+}
+
+// Puts the record set in edit mode for typing; false when it cannot be
+// edited (closed, or the edit refused, which is reported).
+bool beginEdit(Environment& env, RecordSet& set) {
+    if (!set.active()) return false;
+    if (set.state() != RecordSetState::Browse) return true;
+    return guarded(env, [&] { set.edit(); });
+}
+
+// Text of the column for the box: the edit text while the box has the focus,
+// the display text otherwise; empty when there is no current row.
+QString fieldText(RecordSet& set, const std::string& field, bool editing) {
+    if (!set.active() || set.fieldIndex(field) < 0) return {};
+    if (set.isEmpty() && set.state() == RecordSetState::Browse) return {};
+    Field f = set.field(field);
+    return fromCp1252(editing ? f.editText() : f.displayText());
+}
+
+}  // namespace
+
+QString DBEdit::qtInputMask(const std::string& editMask) {
+    if (editMask.empty()) return {};
+    // "mask;save-literals;blank": only the mask and the blank character matter
+    // to the box (literals are always kept in the text written back).
+    std::string mask = editMask;
+    char blank = '_';
+    const size_t semi = mask.find(';');
+    if (semi != std::string::npos) {
+        const std::string rest = mask.substr(semi + 1);
+        mask = mask.substr(0, semi);
+        const size_t semi2 = rest.find(';');
+        if (semi2 != std::string::npos && semi2 + 1 < rest.size()) blank = rest[semi2 + 1];
+    }
+    QString out;
+    auto literal = [&out](QChar c) {
+        static const QString meta = QStringLiteral("AaNnXx90Dd#HhBb><![]{}\\");
+        if (meta.contains(c)) out += QLatin1Char('\\');
+        out += c;
+    };
+    for (size_t i = 0; i < mask.size(); ++i) {
+        const char c = mask[i];
+        switch (c) {
+            case '!':
+                break;  // blanks at the left: no equivalent, positions stay as typed
+            case '0':
+                out += QLatin1Char('9');
+                break;  // digit required
+            case '9':
+                out += QLatin1Char('0');
+                break;  // digit optional
+            case '#':
+                out += QLatin1Char('#');
+                break;
+            case 'L':
+                out += QLatin1Char('A');
+                break;  // letter required
+            case 'l':
+                out += QLatin1Char('a');
+                break;
+            case 'A':
+                out += QLatin1Char('N');
+                break;  // letter or digit required
+            case 'a':
+                out += QLatin1Char('n');
+                break;
+            case 'C':
+                out += QLatin1Char('X');
+                break;  // any character required
+            case 'c':
+                out += QLatin1Char('x');
+                break;
+            case '>':
+                out += QLatin1Char('>');
+                break;
+            case '<':
+                if (i + 1 < mask.size() && mask[i + 1] == '>') {
+                    out += QLatin1Char('!');
+                    ++i;
+                } else {
+                    out += QLatin1Char('<');
+                }
+                break;
+            case '\\':
+                if (i + 1 < mask.size()) literal(QLatin1Char(mask[++i]));
+                break;
+            // The separators stand for the locale's, as the record sets read them.
+            case '/':
+                literal(dateSeparator());
+                break;
+            case ':':
+                literal(timeSeparator());
+                break;
+            default:
+                literal(QLatin1Char(c));
+        }
+    }
+    out += QLatin1Char(';');
+    out += QLatin1Char(blank);
+    return out;
+}
+
+// ----- DBEdit -----
+
+DBEdit::DBEdit(Environment& env, RecordSet& set, std::string field, QWidget* parent)
+    : QLineEdit(parent), env_(env), set_(&set), field_(std::move(field)) {
+    const int f = set.fieldIndex(field_);
+    if (f >= 0) {
+        const FieldDef& def = set.fields()[static_cast<size_t>(f)];
+        const QString mask = qtInputMask(def.editMask);
+        if (!mask.isEmpty()) {
+            setInputMask(mask);
+            emptyMaskText_ = text();
+        } else if (def.type == FieldType::String && def.size > 0) {
+            setMaxLength(def.size);
+        }
+    }
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        if (loading_) return;
+        if (!dirty_ && !beginEdit(env_, *set_)) {
+            load();
+            return;
+        }
+        dirty_ = true;
+    });
+    observer_ = set.addObserver([this](const RecordSetNotice& n) {
+        // Typing survives changes of other columns of the same row; any other
+        // change (another row, a cancel, a re-read) shows the stored value.
+        if (dirty_ && n.kind == RecordSetNotice::RowChanged) return;
+        load();
+    });
+    load();
+}
+
+DBEdit::~DBEdit() { set_->removeObserver(observer_); }
+
+void DBEdit::load() {
+    // The text is replaced only when it differs, so that a notice that changes
+    // nothing shown (the set going into edit mode as typing starts) keeps the
+    // operator's selection and cursor.
+    // A box with an input mask always shows the edit text, which fits the
+    // mask (a four-digit year of the display text would not).
+    const bool editText = (hasFocus() && !isReadOnly()) || !inputMask().isEmpty();
+    const QString shown = fieldText(*set_, field_, editText);
+    if (shown != text() || (shown.isEmpty() && dirty_)) {
+        loading_ = true;
+        setText(shown);
+        loading_ = false;
+        if (!hasFocus()) setCursorPosition(0);  // a long text shows its beginning
+    }
+    dirty_ = false;
+}
+
+void DBEdit::reset() {
+    load();
+    if (hasFocus()) selectAll();
+}
+
+void DBEdit::setTypedText(const QString& text) {
+    if (text.isEmpty() || !ensureEditing()) return;
+    loading_ = true;
+    setText(text);
+    loading_ = false;
+    dirty_ = true;
+}
+
+QString DBEdit::typedText() const {
+    if (!inputMask().isEmpty() && text() == emptyMaskText_) return {};
+    return text();
+}
+
+bool DBEdit::ensureEditing() { return !isReadOnly() && beginEdit(env_, *set_); }
+
+bool DBEdit::commit() {
+    if (!dirty_ || isReadOnly()) return true;
+    if (!set_->active()) {
+        load();
+        return true;
+    }
+    if (!writeField(env_, *set_, field_, typedText())) return false;
+    load();
+    return true;
+}
+
+void DBEdit::keyPressEvent(QKeyEvent* e) {
+    if (isEnter(*e)) {
+        // The typed value is written before the field's own Enter step runs.
+        if (!commit()) {
+            e->accept();
+            return;
+        }
+        if (runKeyCallback(env_, onKeyPress, *e)) {
+            e->accept();
+            return;
+        }
+        e->ignore();  // on to the window's default button
+        return;
+    }
+    if (runKeyCallback(env_, onKeyPress, *e)) {
+        e->accept();
+        return;
+    }
+    if (e->key() == Qt::Key_Escape) {
+        if (dirty_) {
+            reset();
+            e->accept();
+        } else {
+            e->ignore();  // on to the window's cancel button
+        }
+        return;
+    }
+    if (changesText(*e)) {
+        if (isReadOnly()) {
+            e->accept();
+            return;
+        }
+        const QString t = e->text();
+        if (!t.isEmpty() && t.at(0).isPrint() && !toCp1252(t)) {
+            try {
+                toCp1252OrThrow(t);
+            } catch (const std::exception& ex) {
+                env_.showMessage(errorText(ex));
+            }
+            e->accept();
+            return;
+        }
+        if (!dirty_ && !ensureEditing()) {
+            e->accept();
+            return;
+        }
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+void DBEdit::focusInEvent(QFocusEvent* e) {
+    QLineEdit::focusInEvent(e);
+    // Coming back from a message box is not entering the box again.
+    if (entered_ || refusing_) return;
+    entered_ = true;
+    if (!dirty_) load();
+    if (e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason ||
+        e->reason() == Qt::OtherFocusReason)
+        selectAll();
+    runCallback(env_, onEnter);
+}
+
+void DBEdit::focusOutEvent(QFocusEvent* e) {
+    QLineEdit::focusOutEvent(e);
+    if (windowFocusChange(*e) || refusing_) return;
+    entered_ = false;
+    if (!commit()) {
+        // Refused: the focus comes back here once the message is closed.
+        refusing_ = true;
+        entered_ = true;
+        QTimer::singleShot(0, this, [this] {
+            setFocus(Qt::OtherFocusReason);
+            refusing_ = false;
+        });
+        return;
+    }
+    runCallback(env_, onExit);
+}
+
+bool DBEdit::focusNextPrevChild(bool next) {
+    if (!commit()) return true;  // stays in the box
+    return QLineEdit::focusNextPrevChild(next);
+}
+
+// ----- DBComboBox -----
+
+DBComboBox::DBComboBox(Environment& env, RecordSet& set, std::string field, QWidget* parent)
+    : QComboBox(parent), env_(env), set_(&set), field_(std::move(field)) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setCompleter(nullptr);
+    const int f = set.fieldIndex(field_);
+    if (f >= 0) {
+        const FieldDef& def = set.fields()[static_cast<size_t>(f)];
+        if (def.type == FieldType::String && def.size > 0) lineEdit()->setMaxLength(def.size);
+    }
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] {
+        if (loading_) return;
+        if (!dirty_ && !beginEdit(env_, *set_)) {
+            load();
+            return;
+        }
+        dirty_ = true;
+    });
+    connect(this, QOverload<int>::of(&QComboBox::activated), this, [this](int) {
+        if (loading_) return;
+        if (!dirty_ && !beginEdit(env_, *set_)) {
+            load();
+            return;
+        }
+        dirty_ = true;
+    });
+    observer_ = set.addObserver([this](const RecordSetNotice& n) {
+        if (dirty_ && n.kind == RecordSetNotice::RowChanged) return;
+        load();
+    });
+    load();
+}
+
+DBComboBox::~DBComboBox() { set_->removeObserver(observer_); }
+
+void DBComboBox::load() {
+    const QString shown = fieldText(*set_, field_, true);
+    if (shown != lineEdit()->text()) {
+        loading_ = true;
+        lineEdit()->setText(shown);
+        loading_ = false;
+    }
+    dirty_ = false;
+}
+
+void DBComboBox::setItems(const QStringList& items) {
+    const bool wasDirty = dirty_;
+    const QString typed = currentText();
+    loading_ = true;
+    clear();
+    addItems(items);
+    loading_ = false;
+    if (wasDirty) {
+        lineEdit()->setText(typed);
+    } else {
+        load();
+    }
+}
+
+void DBComboBox::reset() {
+    load();
+    if (hasFocus()) lineEdit()->selectAll();
+}
+
+bool DBComboBox::ensureEditing() { return beginEdit(env_, *set_); }
+
+bool DBComboBox::commit() {
+    if (!dirty_) return true;
+    if (!set_->active()) {
+        load();
+        return true;
+    }
+    if (!writeField(env_, *set_, field_, currentText())) return false;
+    load();
+    return true;
+}
+
+void DBComboBox::keyPressEvent(QKeyEvent* e) {
+    if (isEnter(*e)) {
+        if (!commit()) {
+            e->accept();
+            return;
+        }
+        if (runKeyCallback(env_, onKeyPress, *e)) {
+            e->accept();
+            return;
+        }
+        e->ignore();
+        return;
+    }
+    if (runKeyCallback(env_, onKeyPress, *e)) {
+        e->accept();
+        return;
+    }
+    if (e->key() == Qt::Key_Escape && !view()->isVisible()) {
+        if (dirty_) {
+            reset();
+            e->accept();
+        } else {
+            e->ignore();
+        }
+        return;
+    }
+    const bool choosing = e->key() == Qt::Key_Up || e->key() == Qt::Key_Down ||
+                          e->key() == Qt::Key_PageUp || e->key() == Qt::Key_PageDown;
+    if (changesText(*e) || choosing) {
+        const QString t = e->text();
+        if (!t.isEmpty() && t.at(0).isPrint() && !toCp1252(t)) {
+            try {
+                toCp1252OrThrow(t);
+            } catch (const std::exception& ex) {
+                env_.showMessage(errorText(ex));
+            }
+            e->accept();
+            return;
+        }
+        if (!dirty_ && !ensureEditing()) {
+            e->accept();
+            return;
+        }
+        if (choosing) dirty_ = true;
+    }
+    QComboBox::keyPressEvent(e);
+}
+
+void DBComboBox::focusInEvent(QFocusEvent* e) {
+    QComboBox::focusInEvent(e);
+    if (entered_ || refusing_) return;
+    entered_ = true;
+    if (!dirty_) load();
+    runCallback(env_, onEnter);
+}
+
+void DBComboBox::focusOutEvent(QFocusEvent* e) {
+    QComboBox::focusOutEvent(e);
+    if (windowFocusChange(*e) || refusing_) return;
+    entered_ = false;
+    if (!commit()) {
+        refusing_ = true;
+        entered_ = true;
+        QTimer::singleShot(0, this, [this] {
+            setFocus(Qt::OtherFocusReason);
+            refusing_ = false;
+        });
+        return;
+    }
+    runCallback(env_, onExit);
+}
+
+bool DBComboBox::focusNextPrevChild(bool next) {
+    if (!commit()) return true;
+    return QComboBox::focusNextPrevChild(next);
+}
+
+// ----- DBText -----
+
+DBText::DBText(RecordSet& set, std::string field, QWidget* parent)
+    : QLabel(parent), set_(&set), field_(std::move(field)) {
+    setTextFormat(Qt::PlainText);
+    observer_ = set.addObserver([this](const RecordSetNotice&) { load(); });
+    load();
+}
+
+DBText::~DBText() { set_->removeObserver(observer_); }
+
+void DBText::load() { setText(fieldText(*set_, field_, false)); }
+
+// ----- -----
+
+bool commitFocusedEditor(QWidget* window) {
+    QWidget* f = QApplication::focusWidget();
+    if (!f || (window && f->window() != window->window())) return true;
+    for (QWidget* w = f; w; w = w->parentWidget()) {
+        if (auto* edit = qobject_cast<DBEdit*>(w)) return edit->commit();
+        if (auto* box = qobject_cast<DBComboBox*>(w)) return box->commit();
+        if (w->isWindow()) break;
+    }
+    return true;
+}
+
+}  // namespace cp

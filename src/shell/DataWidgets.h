@@ -1,0 +1,237 @@
+// Data-aware widgets: the screens see the record sets of the data modules
+// only through these. A grid shows a record set's visible rows through one
+// table model (no widget per row); an edit box, a combo box or a text label
+// is bound to one column of the current row. Texts cross here between the
+// database's Windows-1252 bytes and the screen; a typed character that
+// Windows-1252 cannot hold is refused with a message, never stored mangled.
+//
+// A bound widget registers itself with its record set for change notices, so
+// the record set must outlive the widget (the window goes before the data
+// modules).
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStringList>
+#include <QTableView>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "data/Environment.h"
+#include "data/RecordSet.h"
+
+class QMenu;
+class QKeyEvent;
+
+namespace cp {
+
+// One column of a data grid.
+struct GridColumn {
+    QString title;
+    std::string field;  // the record set's column, by name without regard to case
+    int width = -1;     // pixels; -1: the grid's default width
+    Qt::Alignment alignment = Qt::AlignLeft;       // of the values
+    Qt::Alignment titleAlignment = Qt::AlignLeft;  // of the title
+    bool readOnly = false;
+    QStringList pickList;  // when not empty, the cell editor offers these values
+};
+
+// The record set's visible rows as a table model over a column list. Follows
+// the record set's change notices. Editing a cell moves the record set's
+// cursor to that row, puts it in edit mode and writes the text through the
+// column's edit text; the record set posts the row when the cursor leaves it.
+class RecordSetModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    RecordSetModel(Environment& env, RecordSet& set, std::vector<GridColumn> columns,
+                   QObject* parent = nullptr);
+    ~RecordSetModel() override;
+
+    RecordSet& recordSet() const { return *set_; }
+    const std::vector<GridColumn>& columns() const { return columns_; }
+    const GridColumn& column(int c) const { return columns_.at(static_cast<size_t>(c)); }
+    int columnOf(std::string_view field) const;  // -1 when not shown
+    // Replaces the values a column's cell editor offers (refilled at run time).
+    void setPickList(int column, const QStringList& values);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+  signals:
+    // The record set's cursor moved to visible row `row` (-1: no row).
+    void currentRowChanged(int row);
+
+  private:
+    void onNotice(const RecordSetNotice& n);
+    int recordColumn(int c) const { return fieldColumns_.at(static_cast<size_t>(c)); }
+
+    Environment& env_;
+    RecordSet* set_;
+    std::vector<GridColumn> columns_;
+    std::vector<int> fieldColumns_;  // record-set column of each grid column, -1 if unknown
+    int observer_ = -1;
+};
+
+// A data grid. Its current row follows the record set's cursor, and choosing a
+// row in the grid moves the cursor (a pending edit of the row left is posted
+// first; if that fails, the grid stays on the row being edited). Esc abandons
+// the changes of the current row. A pop-up menu acts on the row it was opened
+// on: the right-click first makes that row current.
+class DBGrid : public QTableView {
+    Q_OBJECT
+  public:
+    DBGrid(Environment& env, RecordSet& set, std::vector<GridColumn> columns,
+           QWidget* parent = nullptr);
+
+    RecordSetModel* dataModel() const { return model_; }
+    RecordSet& recordSet() const { return model_->recordSet(); }
+
+    int currentColumn() const;
+    void setCurrentColumn(int column);
+    void setPopupMenu(QMenu* menu);
+    QMenu* popupMenu() const { return menu_; }
+    // Whole-grid read-only switch (on top of the per-column flags).
+    void setGridReadOnly(bool on);
+
+    // Focus entering the grid from outside it, and leaving it (cell editors
+    // count as inside). Run under the general error handler.
+    std::function<void()> onEnter;
+    std::function<void()> onExit;
+
+  protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
+  private:
+    void followCursor(int row);
+
+    Environment& env_;
+    RecordSetModel* model_;
+    QMenu* menu_ = nullptr;
+    bool syncing_ = false;
+    int pendingColumn_ = 0;  // the current column while the grid shows no row
+};
+
+// Behaviour shared by the bound edit box and combo box.
+struct BoundCallbacks {
+    // Every key press reaches this first; returning true swallows the key.
+    std::function<bool(QKeyEvent&)> onKeyPress;
+    std::function<void()> onEnter;  // focus came in (not back from a message box)
+    std::function<void()> onExit;   // focus left, after the typed value was written
+};
+
+// An edit box bound to one column of the record set's current row. Shows the
+// column's display text; while focused it edits the edit text through the
+// column's edit mask. Typing puts the record set in edit mode. The typed text
+// is written back when the box is left or on Enter; text the record set
+// refuses keeps the focus in the box with the record set's message. Esc gives
+// back the stored value when something was typed (otherwise the key goes on to
+// the window, whose cancel button may take it).
+class DBEdit : public QLineEdit, public BoundCallbacks {
+    Q_OBJECT
+  public:
+    DBEdit(Environment& env, RecordSet& set, std::string field, QWidget* parent = nullptr);
+    ~DBEdit() override;
+
+    RecordSet& recordSet() const { return *set_; }
+    const std::string& fieldName() const { return field_; }
+
+    // Writes the typed text into the column when something was typed.
+    // False (after showing the record set's message) when it was refused.
+    bool commit();
+    // Shows the stored value again, dropping what was typed.
+    void reset();
+    bool dirty() const { return dirty_; }
+    // Puts `text` in the box as if the operator had typed it (the record set
+    // goes into edit mode; the text is written when the box is left).
+    void setTypedText(const QString& text);
+
+    // The Qt input mask for a record-set edit mask ("!99/99/00;1;_" gives
+    // "00/00/99;_"); empty for none.
+    static QString qtInputMask(const std::string& editMask);
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
+
+  private:
+    void load();
+    bool ensureEditing();
+    QString typedText() const;
+
+    Environment& env_;
+    RecordSet* set_;
+    std::string field_;
+    int observer_ = -1;
+    QString emptyMaskText_;
+    bool dirty_ = false;
+    bool loading_ = false;
+    bool refusing_ = false;
+    bool entered_ = false;  // the focus is here, or left only for another window
+};
+
+// A combo box bound to one column; the program fills its item list. Typing or
+// choosing an item puts the record set in edit mode; the text is written back
+// when the box is left or on Enter, like the edit box.
+class DBComboBox : public QComboBox, public BoundCallbacks {
+    Q_OBJECT
+  public:
+    DBComboBox(Environment& env, RecordSet& set, std::string field, QWidget* parent = nullptr);
+    ~DBComboBox() override;
+
+    RecordSet& recordSet() const { return *set_; }
+    bool commit();
+    void reset();
+    bool dirty() const { return dirty_; }
+    // Replaces the item list; the box keeps showing the column's value.
+    void setItems(const QStringList& items);
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
+
+  private:
+    void load();
+    bool ensureEditing();
+
+    Environment& env_;
+    RecordSet* set_;
+    std::string field_;
+    int observer_ = -1;
+    bool dirty_ = false;
+    bool loading_ = false;
+    bool refusing_ = false;
+    bool entered_ = false;  // the focus is here, or left only for another window
+};
+
+// A read-only label showing one column of the current row.
+class DBText : public QLabel {
+    Q_OBJECT
+  public:
+    DBText(RecordSet& set, std::string field, QWidget* parent = nullptr);
+    ~DBText() override;
+
+  private:
+    void load();
+    RecordSet* set_;
+    std::string field_;
+    int observer_ = -1;
+};
+
+// Writes what the focused bound box of `window` holds, if any. False when the
+// record set refused it (its message was shown and the focus stays there).
+bool commitFocusedEditor(QWidget* window);
+
+}  // namespace cp

@@ -1,0 +1,42 @@
+#include "shell/DesktopEnvironment.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace cp {
+
+QString suiteDirFrom(const QString& brundeloHome) {
+    QString dir = brundeloHome.isEmpty() ? QStringLiteral("/opt/brundelo") : brundeloHome;
+    if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+    return dir;
+}
+
+DesktopEnvironment::DesktopEnvironment()
+    : suiteDir_(suiteDirFrom(qEnvironmentVariable("BRUNDELO_HOME"))) {}
+
+void DesktopEnvironment::showMessage(const QString& text) {
+    QWidget* parent = QApplication::activeWindow();
+    // The suite separates the lines of some messages with a lone carriage
+    // return; the box breaks lines only at line feeds.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), shown,
+                    QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+QDateTime DesktopEnvironment::now() const { return QDateTime::currentDateTime(); }
+
+QString DesktopEnvironment::osUserName() const {
+    if (const char* login = getlogin(); login && *login) return QString::fromLocal8Bit(login);
+    if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+    return {};
+}
+
+}  // namespace cp

@@ -1,0 +1,42 @@
+// Small helpers the screens share to draw themselves as the suite does:
+// its typefaces (mapped to metric-compatible ones) and its font colours.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <functional>
+
+#include "data/Environment.h"
+
+class QWidget;
+
+namespace cp {
+
+// The suite's named colours.
+inline const QColor kNavy{0x00, 0x00, 0x80};
+inline const QColor kPurple{0x80, 0x00, 0x80};
+inline const QColor kGreen{0x00, 0x80, 0x00};
+inline const QColor kRed{0xFF, 0x00, 0x00};
+inline const QColor kMaroon{0x80, 0x00, 0x00};
+inline const QColor kWhite{0xFF, 0xFF, 0xFF};
+
+// A font of the suite by its family name ("MS Sans Serif", "Arial", "Times
+// New Roman"), drawn with Liberation Sans or Liberation Serif.
+QFont suiteFont(const QString& family, int pixelSize, bool bold = false);
+// The same by point size (Times New Roman 12 points in the login box).
+QFont suiteFontPt(const QString& family, int pointSize, bool bold = false);
+
+// Font colour of a label, button or panel caption.
+void setFontColor(QWidget* w, const QColor& c);
+QColor fontColor(const QWidget* w);
+
+// Calls onEnter when the focus comes into `container` (the widget or any
+// control inside it) from a control of the same window outside it, and onExit
+// when it goes from inside to such a control. Focus taken by a message box or
+// another window, and given back, counts as neither. Both run under the
+// general error handler.
+void watchFocus(QWidget* container, Environment& env, std::function<void()> onEnter,
+                std::function<void()> onExit);
+
+}  // namespace cp

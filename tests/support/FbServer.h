@@ -1,0 +1,146 @@
+// Tests against the local Firebird server, reached the way the program
+// reaches the pharmacy's central server: "localhost:" + the suite's Windows
+// paths, which the server knows as aliases.
+//
+// Start the server first with tools/start-fb-server.sh. A server test begins
+// with CP_REQUIRE_FB_SERVER(): when no server listens on localhost:3050 the
+// test is skipped with the reason, or fails when the environment variable CI
+// is set (non-empty), so a CI run never passes without the server.
+//
+//   TEST(ServerSomething, ...) {
+//       CP_REQUIRE_FB_SERVER();
+//       cp::test::ServerDatabases server;            // work area "01"
+//       server.shared().execute("insert into FP (FORMAPAGTO, ORDEM) values ('PIX', 1)");
+//       // the code under test attaches to server.sharedConnect(), i.e.
+//       // localhost:C:\brundelo\dados\brundelo.bd, as sysdba / vostremal
+//   }
+//
+// Checking the exact SQL the program sends (TraceSession):
+//
+//   cp::test::ServerDatabases server;
+//   cp::test::TraceSession trace;
+//   trace.start(server.sharedConnect());   // returns once the trace sees statements
+//   ... run the code under test against server.sharedConnect() ...
+//   std::vector<std::string> sql = trace.stop();  // texts the server prepared, in order
+//   EXPECT_NE(std::find(sql.begin(), sql.end(), expectedText), sql.end());
+//
+// The trace covers every database of the machine (other test programs
+// included); stop() keeps only the statements of the databases that
+// ServerDatabases made, which the server names by the alias they were
+// attached through (C:\brundelo\...) or by their file in serverDataDir(),
+// and leaves out its own probe statements. events() gives the raw events, with the
+// database file and the event kind, when a test needs more.
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/fb/fb.h"
+
+namespace cp::test {
+
+// The reason server tests cannot run (no server listening on port 3050), or
+// nothing when they can.
+std::optional<std::string> fbServerUnavailable();
+// True when the environment variable CI is set and not empty.
+bool runningInCi();
+
+#define CP_REQUIRE_FB_SERVER()                                        \
+    do {                                                              \
+        if (auto cpWhyNoServer = ::cp::test::fbServerUnavailable()) { \
+            if (::cp::test::runningInCi()) FAIL() << *cpWhyNoServer;  \
+            GTEST_SKIP() << *cpWhyNoServer;                           \
+        }                                                             \
+    } while (0)
+
+// The folder, readable and writable by the server's user, that holds the
+// databases of the server tests.
+std::string serverDataDir();
+
+// The attach parameters of the suite's connections: sysdba / vostremal.
+fb::AttachParams serverAttachParams();
+
+// Fresh shared and work-area databases on the local server, registered in
+// /etc/firebird/3.0/databases.conf under the aliases
+// C:\brundelo\dados\brundelo.bd and C:\brundelo\interfac<XX>\brundelo.bd
+// (earlier alias lines under C:\brundelo\ are replaced, other lines kept).
+// The aliases are machine-wide, so the object holds a lock file for its
+// whole life: server tests of several programs run one after the other.
+class ServerDatabases {
+  public:
+    explicit ServerDatabases(const std::string& workArea = "01");
+    ~ServerDatabases();
+    ServerDatabases(const ServerDatabases&) = delete;
+    ServerDatabases& operator=(const ServerDatabases&) = delete;
+
+    // The aliases (Windows paths) and the strings to attach with.
+    std::string sharedAlias() const { return "C:\\brundelo\\dados\\brundelo.bd"; }
+    std::string workstationAlias() const;
+    std::string sharedConnect() const { return "localhost:" + sharedAlias(); }
+    std::string workstationConnect() const { return "localhost:" + workstationAlias(); }
+    // The database files behind the aliases.
+    const std::string& sharedFile() const { return sharedFile_; }
+    const std::string& workstationFile() const { return workstationFile_; }
+
+    // Attachments through the server and the aliases, for seeding and checks.
+    fb::Attachment& shared();
+    fb::Attachment& workstation();
+    void release();
+
+  private:
+    std::string workArea_;
+    std::string sharedFile_;
+    std::string workstationFile_;
+    int lockFd_ = -1;
+    fb::Attachment shared_;
+    fb::Attachment workstation_;
+};
+
+// A trace session of the server (fbsvcmgr action_trace_start running in the
+// background, its output collected in a file).
+class TraceSession {
+  public:
+    struct Event {
+        std::string kind;      // PREPARE_STATEMENT or EXECUTE_STATEMENT_START
+        std::string database;  // as the server names it: the alias attached through, or the file
+        std::string sql;       // the statement text exactly as received
+    };
+
+    // `withStarts` also records each execution (EXECUTE_STATEMENT_START).
+    explicit TraceSession(bool withStarts = false);
+    ~TraceSession();  // stops the session if it still runs
+    TraceSession(const TraceSession&) = delete;
+    TraceSession& operator=(const TraceSession&) = delete;
+
+    // Starts the session and returns once a probe statement sent to
+    // `probeDatabase` (a connect string such as ServerDatabases::sharedConnect())
+    // shows in the output; throws std::runtime_error after about 20 s.
+    void start(const std::string& probeDatabase);
+    // Sends a last probe (so everything before it is in the output), stops the
+    // session and returns the texts the server prepared in the test databases,
+    // in order, without the probes.
+    std::vector<std::string> stop();
+    // The events of the test databases in the output (probes excluded); after
+    // stop() this is everything the session saw.
+    std::vector<Event> events() const;
+
+  private:
+    void probe(const std::string& marker);
+    void waitFor(const std::string& marker);
+    std::string output() const;
+
+    bool withStarts_;
+    std::string dir_;
+    std::string probeDatabase_;
+    pid_t child_ = -1;
+    int sessionId_ = -1;
+    int probes_ = 0;
+};
+
+// Splits fbsvcmgr trace output into its statement events (all databases).
+std::vector<TraceSession::Event> parseTraceOutput(const std::string& text);
+
+}  // namespace cp::test
