@@ -32,7 +32,7 @@
 #include "data/SessionState.h"
 #include "shell/DataWidgets.h"
 #include "shell/DesktopEnvironment.h"
-#include "support/FbDatabases.h"
+#include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
 extern char** environ;

@@ -7,6 +7,7 @@
 #include "data/Persistencia.h"
 #include "data/SessionState.h"
 #include "support/FbDatabases.h"
+#include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {

@@ -5,6 +5,7 @@
 #include "data/Modules.h"
 #include "data/SessionState.h"
 #include "support/FbDatabases.h"
+#include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {

@@ -6,7 +6,7 @@
 #include <QLocale>
 #include <string>
 
-#include "support/FbDatabases.h"
+#include "support/SuiteDatabases.h"
 
 namespace cp::test {
 
@@ -27,8 +27,8 @@ inline QByteArray linhaIni(const char* rotulo, const std::string& valor) {
 // Rows most start-up tests need: the user's work area 01, two payment
 // conditions, the installment defaults, three accounts (one receivable) with
 // installments, and the period of March 2024.
-inline void semeiaDados(SuiteDatabases& dbs, const std::string& usuario = "caixa1") {
-    fb::Attachment& s = dbs.shared();
+inline void semeiaDados(fb::Attachment& s, fb::Attachment& estacao,
+                        const std::string& usuario = "caixa1") {
     s.execute("insert into ESTACOES (ESTACAO, DATBASNAM, USUARIO) values ('01', 'BRUNDELO01', ?)",
               {usuario});
     s.execute(
@@ -57,8 +57,12 @@ inline void semeiaDados(SuiteDatabases& dbs, const std::string& usuario = "caixa
     s.execute(
         "insert into PARCELAS (CODIGOPARC, CODIGOCPR, ESTACAO, NUMPARCELA, VALORPARCELA, "
         "DATAVENCIM) values (2, 2, '01', 1, 320.50, '2024-03-20')");
-    dbs.workstation().execute(
+    estacao.execute(
         "insert into PERIODO (DATAINICIAL, DATAFINAL) values ('2024-03-01', '2024-03-31')");
+}
+
+inline void semeiaDados(SuiteDatabases& dbs, const std::string& usuario = "caixa1") {
+    semeiaDados(dbs.shared(), dbs.workstation(), usuario);
     dbs.release();
 }
 
