@@ -1,10 +1,12 @@
 #include "session/LoginSessao.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <optional>
@@ -62,11 +64,36 @@ bool podeReceberFoco(QWidget* w, QWidget* window) {
 
 bool ehEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
+// While the login panel is up, the accelerator keys ("&" in captions) and
+// shortcuts of the controls under it do nothing.
+class BloqueioAtalhos : public QObject {
+  public:
+    BloqueioAtalhos(QWidget* painel, QObject* parent) : QObject(parent), painel_(painel) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Shortcut || !watched->isWidgetType()) return false;
+        auto* w = static_cast<QWidget*>(watched);
+        if (!painel_ || !painel_->isVisible() || w->window() != painel_->window()) return false;
+        return w != painel_ && !painel_->isAncestorOf(w);
+    }
+
+  private:
+    QPointer<QWidget> painel_;
+};
+
 }  // namespace
 
 LoginSessao::LoginSessao(Form1& form) : QObject(nullptr), form_(form) { montaPainel(); }
 
-LoginSessao::~LoginSessao() = default;
+LoginSessao::~LoginSessao() { liberaAtalhos(); }
+
+void LoginSessao::liberaAtalhos() {
+    if (!bloqueio_) return;
+    if (qApp) qApp->removeEventFilter(bloqueio_);
+    delete bloqueio_;
+    bloqueio_ = nullptr;
+}
 
 void LoginSessao::montaPainel() {
     QWidget* area = form_.centralWidget() ? form_.centralWidget() : &form_;
@@ -135,8 +162,9 @@ void LoginSessao::montaPainel() {
     QWidget::setTabOrder(EditSenhaU, BotOkSenha);
     QWidget::setTabOrder(BotOkSenha, BotCancSenha);
 
-    EditNome->installEventFilter(this);
-    EditSenhaU->installEventFilter(this);
+    for (QWidget* w : {static_cast<QWidget*>(EditNome), static_cast<QWidget*>(EditSenhaU),
+                       static_cast<QWidget*>(BotOkSenha), static_cast<QWidget*>(BotCancSenha)})
+        w->installEventFilter(this);
     area->installEventFilter(this);  // keeps the panel filling the client area
 
     Environment& env = form_.env;
@@ -156,6 +184,20 @@ bool LoginSessao::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);
+        // Tab and Shift+Tab go round the four controls of the box: the
+        // controls of the window under the panel are out of reach until the
+        // operator is let in.
+        if (ke->key() == Qt::Key_Tab && watched == BotCancSenha &&
+            !(ke->modifiers() & Qt::ShiftModifier)) {
+            EditNome->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+        if ((ke->key() == Qt::Key_Backtab ||
+             (ke->key() == Qt::Key_Tab && (ke->modifiers() & Qt::ShiftModifier))) &&
+            watched == EditNome) {
+            BotCancSenha->setFocus(Qt::BacktabFocusReason);
+            return true;
+        }
         if (!ehEnter(ke->key())) return false;
         QChar key(u'\r');
         if (watched == EditNome)
@@ -199,6 +241,10 @@ void LoginSessao::mostraPainel() {
     PainelLogin->setGeometry(area->rect());
     PainelLogin->show();
     PainelLogin->raise();
+    if (!bloqueio_) {
+        bloqueio_ = new BloqueioAtalhos(PainelLogin, this);
+        qApp->installEventFilter(bloqueio_);
+    }
 }
 
 void LoginSessao::focoNaListaSeContaSemCondicao() {
@@ -284,6 +330,7 @@ void LoginSessao::ValidaLogin() {
     }
 
     PainelLogin->hide();
+    liberaAtalhos();
     EditNome->clear();
     EditSenhaU->clear();
     form_.setCancelButton(form_.BitBtn3);  // Esc now closes the program

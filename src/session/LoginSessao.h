@@ -66,6 +66,9 @@ class LoginSessao : public QObject {
     // After a login or a resume: the due list gets the focus when the current
     // account has no payment condition and the list is shown.
     void focoNaListaSeContaSemCondicao();
+    void liberaAtalhos();
+
+    QObject* bloqueio_ = nullptr;  // keeps the window's shortcuts off while the panel is up
 
     Form1& form_;
 };
