@@ -16,7 +16,7 @@
 namespace cp {
 
 class Connection {
-public:
+  public:
     Connection() = default;
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -51,7 +51,7 @@ public:
     // once; returns the number of rows it changed.
     std::int64_t execute(const std::string& sql, const std::vector<fb::Value>& params = {});
 
-private:
+  private:
     std::string database_;
     fb::AttachParams params_;
     std::string libraryPath_;

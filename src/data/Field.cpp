@@ -65,12 +65,17 @@ int scaleOf(FieldType t) { return t == FieldType::Money ? 2 : t == FieldType::De
 
 std::string typeName(FieldType t) {
     switch (t) {
-        case FieldType::Integer: return "Integer";
-        case FieldType::String: return "String";
+        case FieldType::Integer:
+            return "Integer";
+        case FieldType::String:
+            return "String";
         case FieldType::Money:
-        case FieldType::Decimal8: return "Float";
-        case FieldType::Date: return "Date";
-        case FieldType::Time: return "Time";
+        case FieldType::Decimal8:
+            return "Float";
+        case FieldType::Date:
+            return "Date";
+        case FieldType::Time:
+            return "Time";
     }
     return "?";
 }
@@ -87,8 +92,14 @@ std::string trimmedText(std::string_view s) {
 }
 
 std::int64_t rescaleTrunc(std::int64_t v, int from, int to) {
-    while (from < to) { v *= 10; ++from; }
-    while (from > to) { v /= 10; --from; }
+    while (from < to) {
+        v *= 10;
+        ++from;
+    }
+    while (from > to) {
+        v /= 10;
+        --from;
+    }
     return v;
 }
 
@@ -99,8 +110,10 @@ std::string maskPattern(const EditMask& mask, bool date) {
     const auto& groups = mask.groups();
     for (std::size_t k = 0; k < groups.size(); ++k) {
         if (k > 0) out += date ? '/' : ':';
-        if (date) out += k == 0 ? "dd" : k == 1 ? "mm" : groups[k].second >= 4 ? "yyyy" : "yy";
-        else out += k == 0 ? "hh" : k == 1 ? "nn" : "ss";
+        if (date)
+            out += k == 0 ? "dd" : k == 1 ? "mm" : groups[k].second >= 4 ? "yyyy" : "yy";
+        else
+            out += k == 0 ? "hh" : k == 1 ? "nn" : "ss";
     }
     return out;
 }
@@ -109,7 +122,7 @@ std::string maskPattern(const EditMask& mask, bool date) {
 
 const FieldDef& Field::def() const { return set_->fields()[col_]; }
 
-const Value& Field::value() const { return set_->cell(row_, col_); }
+Value Field::value() const { return set_->cell(row_, col_); }
 
 bool Field::isNull() const { return cp::isNull(value()); }
 
@@ -128,8 +141,10 @@ void Field::setValue(Value v) {
             return set_->setCell(row_, col_, std::move(v));
         case FieldType::String:
             if (auto* i = std::get_if<std::int64_t>(&v)) return setAsString(std::to_string(*i));
-            if (auto* d = std::get_if<QDate>(&v)) return setAsString(formatDate(shortDatePattern(), *d));
-            if (auto* t = std::get_if<QTime>(&v)) return setAsString(formatTime(longTimePattern(), *t));
+            if (auto* d = std::get_if<QDate>(&v))
+                return setAsString(formatDate(shortDatePattern(), *d));
+            if (auto* t = std::get_if<QTime>(&v))
+                return setAsString(formatTime(longTimePattern(), *t));
             break;
         case FieldType::Date:
             if (auto* d = std::get_if<QDate>(&v)) return setAsDate(*d);
@@ -144,12 +159,17 @@ std::string Field::asString() const {
     const Value& v = value();
     if (cp::isNull(v)) return {};
     switch (type()) {
-        case FieldType::String: return std::get<std::string>(v);
-        case FieldType::Integer: return std::to_string(std::get<std::int64_t>(v));
+        case FieldType::String:
+            return std::get<std::string>(v);
+        case FieldType::Integer:
+            return std::to_string(std::get<std::int64_t>(v));
         case FieldType::Money:
-        case FieldType::Decimal8: return scaledToText(std::get<std::int64_t>(v), scaleOf(type()));
-        case FieldType::Date: return formatDate(shortDatePattern(), std::get<QDate>(v));
-        case FieldType::Time: return formatTime(longTimePattern(), std::get<QTime>(v));
+        case FieldType::Decimal8:
+            return scaledToText(std::get<std::int64_t>(v), scaleOf(type()));
+        case FieldType::Date:
+            return formatDate(shortDatePattern(), std::get<QDate>(v));
+        case FieldType::Time:
+            return formatTime(longTimePattern(), std::get<QTime>(v));
     }
     return {};
 }
@@ -159,8 +179,8 @@ void Field::setAsString(std::string_view text) {
     if (text.empty()) return clear();
     switch (f.type) {
         case FieldType::String: {
-            std::string s(text.substr(0, f.size > 0 ? std::min<std::size_t>(text.size(), f.size)
-                                                    : text.size()));
+            std::string s(text.substr(
+                0, f.size > 0 ? std::min<std::size_t>(text.size(), f.size) : text.size()));
             return set_->setCell(row_, col_, std::move(s));
         }
         case FieldType::Integer: {
@@ -191,9 +211,11 @@ std::int64_t Field::asInteger() const {
     const Value& v = value();
     if (cp::isNull(v)) return 0;
     switch (type()) {
-        case FieldType::Integer: return std::get<std::int64_t>(v);
+        case FieldType::Integer:
+            return std::get<std::int64_t>(v);
         case FieldType::Money:
-        case FieldType::Decimal8: return rescaleTrunc(std::get<std::int64_t>(v), scaleOf(type()), 0);
+        case FieldType::Decimal8:
+            return rescaleTrunc(std::get<std::int64_t>(v), scaleOf(type()), 0);
         case FieldType::String: {
             const std::string& s = std::get<std::string>(v);
             if (trimmedText(s).empty()) return 0;
@@ -201,7 +223,8 @@ std::int64_t Field::asInteger() const {
             if (!i) throw DataError("'" + s + "' is not a valid integer value");
             return *i;
         }
-        default: accessError(def(), "Integer");
+        default:
+            accessError(def(), "Integer");
     }
 }
 
@@ -213,9 +236,12 @@ void Field::setAsInteger(std::int64_t v) {
                 throw DataError(msgInvalidInteger(std::to_string(v), f.name));
             return set_->setCell(row_, col_, v);
         case FieldType::Money:
-        case FieldType::Decimal8: return set_->setCell(row_, col_, rescaleTrunc(v, 0, scaleOf(f.type)));
-        case FieldType::String: return setAsString(std::to_string(v));
-        default: accessError(f, "Integer");
+        case FieldType::Decimal8:
+            return set_->setCell(row_, col_, rescaleTrunc(v, 0, scaleOf(f.type)));
+        case FieldType::String:
+            return setAsString(std::to_string(v));
+        default:
+            accessError(f, "Integer");
     }
 }
 
@@ -241,18 +267,24 @@ std::int64_t Field::asMoney() const {
             if (!m) throw DataError(msgInvalidFloat(s, name()));
             return *m;
         }
-        default: accessError(def(), "Float");
+        default:
+            accessError(def(), "Float");
     }
 }
 
 void Field::setAsMoney(std::int64_t cents) {
     const FieldDef& f = def();
     switch (f.type) {
-        case FieldType::Money: return set_->setCell(row_, col_, cents);
-        case FieldType::Decimal8: return set_->setCell(row_, col_, cents * 1000000);
-        case FieldType::Integer: return setAsInteger(rescaleTrunc(cents, 2, 0));
-        case FieldType::String: return setAsString(scaledToText(cents, 2));
-        default: accessError(f, "Float");
+        case FieldType::Money:
+            return set_->setCell(row_, col_, cents);
+        case FieldType::Decimal8:
+            return set_->setCell(row_, col_, cents * 1000000);
+        case FieldType::Integer:
+            return setAsInteger(rescaleTrunc(cents, 2, 0));
+        case FieldType::String:
+            return setAsString(scaledToText(cents, 2));
+        default:
+            accessError(f, "Float");
     }
 }
 
@@ -270,22 +302,27 @@ std::int64_t Field::asDecimal8() const {
             if (!m) throw DataError(msgInvalidFloat(s, name()));
             return *m;
         }
-        default: accessError(def(), "Float");
+        default:
+            accessError(def(), "Float");
     }
 }
 
 void Field::setAsDecimal8(std::int64_t units) {
     const FieldDef& f = def();
     switch (f.type) {
-        case FieldType::Decimal8: return set_->setCell(row_, col_, units);
+        case FieldType::Decimal8:
+            return set_->setCell(row_, col_, units);
         case FieldType::Money: {
             std::int64_t q = units / 1000000, r = units % 1000000;
             if (2 * (r < 0 ? -r : r) >= 1000000) q += units < 0 ? -1 : 1;
             return set_->setCell(row_, col_, q);
         }
-        case FieldType::Integer: return setAsInteger(rescaleTrunc(units, 8, 0));
-        case FieldType::String: return setAsString(scaledToText(units, 8));
-        default: accessError(f, "Float");
+        case FieldType::Integer:
+            return setAsInteger(rescaleTrunc(units, 8, 0));
+        case FieldType::String:
+            return setAsString(scaledToText(units, 8));
+        default:
+            accessError(f, "Float");
     }
 }
 
@@ -293,11 +330,16 @@ double Field::asDouble() const {
     const Value& v = value();
     if (cp::isNull(v)) return 0.0;
     switch (type()) {
-        case FieldType::Integer: return static_cast<double>(std::get<std::int64_t>(v));
-        case FieldType::Money: return static_cast<double>(std::get<std::int64_t>(v)) / 100.0;
-        case FieldType::Decimal8: return static_cast<double>(std::get<std::int64_t>(v)) / 1e8;
-        case FieldType::String: return static_cast<double>(asDecimal8()) / 1e8;
-        default: accessError(def(), "Float");
+        case FieldType::Integer:
+            return static_cast<double>(std::get<std::int64_t>(v));
+        case FieldType::Money:
+            return static_cast<double>(std::get<std::int64_t>(v)) / 100.0;
+        case FieldType::Decimal8:
+            return static_cast<double>(std::get<std::int64_t>(v)) / 1e8;
+        case FieldType::String:
+            return static_cast<double>(asDecimal8()) / 1e8;
+        default:
+            accessError(def(), "Float");
     }
 }
 
@@ -362,7 +404,8 @@ std::string Field::displayText() const {
         case FieldType::Time:
             return formatTime(f.displayFormat.empty() ? longTimePattern() : f.displayFormat,
                               std::get<QTime>(v));
-        case FieldType::String: return std::get<std::string>(v);
+        case FieldType::String:
+            return std::get<std::string>(v);
     }
     return {};
 }
@@ -374,10 +417,12 @@ std::string Field::editText() const {
     EditMask mask(f.editMask);
     switch (f.type) {
         case FieldType::Date:
-            if (!mask.empty()) return mask.display(formatDate(maskPattern(mask, true), std::get<QDate>(v)));
+            if (!mask.empty())
+                return mask.display(formatDate(maskPattern(mask, true), std::get<QDate>(v)));
             return displayText();
         case FieldType::Time:
-            if (!mask.empty()) return mask.display(formatTime(maskPattern(mask, false), std::get<QTime>(v)));
+            if (!mask.empty())
+                return mask.display(formatTime(maskPattern(mask, false), std::get<QTime>(v)));
             return displayText();
         case FieldType::Money:
         case FieldType::Decimal8: {
@@ -389,7 +434,8 @@ std::string Field::editText() const {
         case FieldType::String:
             if (!mask.empty()) return mask.display(std::get<std::string>(v));
             return std::get<std::string>(v);
-        case FieldType::Integer: return asString();
+        case FieldType::Integer:
+            return asString();
     }
     return {};
 }
@@ -402,8 +448,8 @@ void Field::setEditText(std::string_view text) {
         auto masked = EditMask(f.editMask).apply(typed);
         if (!masked) throw DataError(kMsgInvalidInput);
         typed = *masked;
-        if (f.type != FieldType::String && trimmedText(typed).find_first_of("0123456789") ==
-                                                std::string::npos)
+        if (f.type != FieldType::String &&
+            trimmedText(typed).find_first_of("0123456789") == std::string::npos)
             return clear();  // only optional positions, none typed
     }
     if (f.type == FieldType::String) return setAsString(typed);

@@ -18,7 +18,7 @@ class RecordSet;
 // The one error type of the record sets, fields, masks and formats. Its text
 // is the operator message, exactly as the program shows it.
 class DataError : public std::runtime_error {
-public:
+  public:
     explicit DataError(const std::string& message) : std::runtime_error(message) {}
 };
 
@@ -41,9 +41,9 @@ inline bool isNull(const Value& v) { return std::holds_alternative<std::monostat
 struct FieldDef {
     std::string name;  // upper case, as the server names the column
     FieldType type = FieldType::String;
-    int size = 0;           // characters, for String columns
-    bool required = false;  // post refuses the row while it is empty
-    bool key = false;       // identifies the row in key-mode updates and deletes
+    int size = 0;               // characters, for String columns
+    bool required = false;      // post refuses the row while it is empty
+    bool key = false;           // identifies the row in key-mode updates and deletes
     std::string displayFormat;  // "0.00", "dd/mm/yy" or empty
     std::string editMask;       // "!99/99/00;1;_", "!90:00;1;_", tax-number mask or empty
     // False for a column that comes from another table of a join: it is
@@ -53,13 +53,22 @@ struct FieldDef {
     static FieldDef integer(std::string name, bool required = false, bool key = false);
     static FieldDef string(std::string name, int size, bool required = false, bool key = false);
     static FieldDef money(std::string name);     // decimal(15,2)
-    static FieldDef decimal8(std::string name); // decimal(15,8)
+    static FieldDef decimal8(std::string name);  // decimal(15,8)
     static FieldDef date(std::string name, std::string displayFormat = {},
                          std::string editMask = {});
     static FieldDef time(std::string name, std::string editMask = {});
-    FieldDef& withDisplay(std::string format) { displayFormat = std::move(format); return *this; }
-    FieldDef& withMask(std::string mask) { editMask = std::move(mask); return *this; }
-    FieldDef& notUpdatable() { updatable = false; return *this; }
+    FieldDef& withDisplay(std::string format) {
+        displayFormat = std::move(format);
+        return *this;
+    }
+    FieldDef& withMask(std::string mask) {
+        editMask = std::move(mask);
+        return *this;
+    }
+    FieldDef& notUpdatable() {
+        updatable = false;
+        return *this;
+    }
 };
 
 // A handle on one column of one row of a record set: the current row (the
@@ -71,7 +80,7 @@ struct FieldDef {
 // value needs the set in edit or insert state and the handle on the current
 // row; text is cut to the column's size.
 class Field {
-public:
+  public:
     Field(RecordSet& set, int column, int row = -1) : set_(&set), col_(column), row_(row) {}
 
     const FieldDef& def() const;
@@ -79,7 +88,7 @@ public:
     FieldType type() const { return def().type; }
     int index() const { return col_; }
 
-    const Value& value() const;
+    Value value() const;
     void setValue(Value v);  // converted to the column's type; errors as the setters below
     bool isNull() const;
     void clear();
@@ -118,7 +127,7 @@ public:
     // "'%s' is not a valid time". Empty text empties the column.
     void setEditText(std::string_view text);
 
-private:
+  private:
     RecordSet* set_;
     int col_;
     int row_;  // -1: the current row

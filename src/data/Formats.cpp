@@ -129,7 +129,8 @@ std::string formatScaled(std::string_view pattern, std::int64_t value, int scale
     NumberPattern p = parseNumberPattern(pattern);
     std::int64_t v = rescale(value, scale, p.maxFrac);
     bool negative = v < 0;
-    std::uint64_t mag = negative ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+    std::uint64_t mag =
+        negative ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
     std::string digits = std::to_string(mag);
     while (static_cast<int>(digits.size()) <= p.maxFrac) digits.insert(0, 1, '0');
     std::string intDigits = digits.substr(0, digits.size() - p.maxFrac);
@@ -227,10 +228,14 @@ std::string shortDatePattern() {
     std::string out;
     QChar sep = dateSeparator();
     for (QChar c : f) {
-        if (c == QLatin1Char('d')) out += 'd';
-        else if (c == QLatin1Char('M')) out += 'm';
-        else if (c == QLatin1Char('y')) out += 'y';
-        else if (c == sep) out += '/';
+        if (c == QLatin1Char('d'))
+            out += 'd';
+        else if (c == QLatin1Char('M'))
+            out += 'm';
+        else if (c == QLatin1Char('y'))
+            out += 'y';
+        else if (c == sep)
+            out += '/';
     }
     // Keep the day-month-year reading the suite relies on, whatever the
     // order the locale prints in.
@@ -269,8 +274,10 @@ std::string formatDateTime(std::string_view pattern, const QDate& d, const QTime
                 out += n >= 2 ? two(d.day()) : std::to_string(d.day());
                 break;
             case 'm':
-                if (lastWasHour) out += n >= 2 ? two(t.minute()) : std::to_string(t.minute());
-                else out += n >= 2 ? two(d.month()) : std::to_string(d.month());
+                if (lastWasHour)
+                    out += n >= 2 ? two(t.minute()) : std::to_string(t.minute());
+                else
+                    out += n >= 2 ? two(d.month()) : std::to_string(d.month());
                 break;
             case 'y':
                 out += n >= 3 ? std::to_string(d.year()) : two(d.year() % 100);
@@ -293,8 +300,10 @@ std::string formatDateTime(std::string_view pattern, const QDate& d, const QTime
             default:
                 out.append(n, c);
         }
-        if (lc == 'h') lastWasHour = true;
-        else if (lc != ':' && lc != ' ') lastWasHour = false;
+        if (lc == 'h')
+            lastWasHour = true;
+        else if (lc != ':' && lc != ' ')
+            lastWasHour = false;
         i += n;
     }
     return out;
@@ -311,8 +320,10 @@ bool digitGroups(std::string_view text, std::vector<std::string>& groups, const 
             inGroup = true;
         } else if (seps.find(c) != std::string::npos || c == ' ') {
             if (c != ' ' || inGroup) {
-                if (inGroup) groups.push_back(cur);
-                else if (c != ' ') return false;  // separator with no digits before it
+                if (inGroup)
+                    groups.push_back(cur);
+                else if (c != ' ')
+                    return false;  // separator with no digits before it
                 cur.clear();
                 inGroup = false;
             }
@@ -420,7 +431,9 @@ EditMask::EditMask(std::string_view mask) {
     for (std::size_t i = 0; i < mask.size(); ++i) {
         char c = mask[i];
         switch (c) {
-            case '!': blanksLeft_ = true; continue;
+            case '!':
+                blanksLeft_ = true;
+                continue;
             case '>':
                 if (i + 1 < mask.size() && mask[i + 1] == '<') {
                     caseMode = 0;
@@ -429,17 +442,31 @@ EditMask::EditMask(std::string_view mask) {
                     caseMode = 1;
                 }
                 continue;
-            case '<': caseMode = -1; continue;
+            case '<':
+                caseMode = -1;
+                continue;
             case '\\':
                 if (i + 1 < mask.size()) positions_.push_back({0, mask[++i], caseMode});
                 continue;
-            case '/': positions_.push_back({0, dsep, caseMode}); continue;
-            case ':': positions_.push_back({0, tsep, caseMode}); continue;
-            case '0': case '9': case '#': case 'L': case 'l': case 'A': case 'a': case 'C':
+            case '/':
+                positions_.push_back({0, dsep, caseMode});
+                continue;
+            case ':':
+                positions_.push_back({0, tsep, caseMode});
+                continue;
+            case '0':
+            case '9':
+            case '#':
+            case 'L':
+            case 'l':
+            case 'A':
+            case 'a':
+            case 'C':
             case 'c':
                 positions_.push_back({c, 0, caseMode});
                 continue;
-            default: positions_.push_back({0, c, caseMode});
+            default:
+                positions_.push_back({0, c, caseMode});
         }
     }
     for (int i = 0; i < length();) {
@@ -535,11 +562,23 @@ std::optional<std::string> EditMask::apply(std::string_view typed) const {
         unsigned char u = static_cast<unsigned char>(c);
         bool ok = true;
         switch (p.kind) {
-            case '0': case '9': ok = isDigit(c); break;
-            case '#': ok = isDigit(c) || c == '+' || c == '-'; break;
-            case 'L': case 'l': ok = std::isalpha(u) || u >= 0xC0; break;
-            case 'A': case 'a': ok = std::isalnum(u) || u >= 0xC0; break;
-            default: break;
+            case '0':
+            case '9':
+                ok = isDigit(c);
+                break;
+            case '#':
+                ok = isDigit(c) || c == '+' || c == '-';
+                break;
+            case 'L':
+            case 'l':
+                ok = std::isalpha(u) || u >= 0xC0;
+                break;
+            case 'A':
+            case 'a':
+                ok = std::isalnum(u) || u >= 0xC0;
+                break;
+            default:
+                break;
         }
         if (!ok) return std::nullopt;
         if (p.caseMode > 0 && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);

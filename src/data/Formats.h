@@ -63,7 +63,7 @@ int expandYear(int twoDigitYear, const QDate& today);
 // optional; \x the literal x; ! (leading) optional positions blank at the
 // left; > and < upper or lower case what follows. Everything else is literal.
 class EditMask {
-public:
+  public:
     explicit EditMask(std::string_view mask);
 
     bool empty() const { return positions_.empty(); }
@@ -84,7 +84,7 @@ public:
     // The runs of input positions between literals: (first, count).
     const std::vector<std::pair<int, int>>& groups() const { return groups_; }
 
-private:
+  private:
     bool layOut(std::string_view typed, std::string& cells) const;
 
     struct Position {

@@ -170,15 +170,9 @@ std::vector<F> camposQuery2() {
 }
 
 std::vector<F> camposPeriodo() {
-    return {maskedDate("DATAINICIAL"),
-            maskedDate("DATAFINAL"),
-            maskedTime("HORAINICIAL"),
-            maskedTime("HORAFINAL"),
-            F::string("CHAVE", 1),
-            F::string("ESTACAO", 2),
-            F::integer("NPEDIDO"),
-            F::integer("NFORMULA"),
-            F::decimal8("VALORTOTAL"),
+    return {maskedDate("DATAINICIAL"), maskedDate("DATAFINAL"), maskedTime("HORAINICIAL"),
+            maskedTime("HORAFINAL"),   F::string("CHAVE", 1),   F::string("ESTACAO", 2),
+            F::integer("NPEDIDO"),     F::integer("NFORMULA"),  F::decimal8("VALORTOTAL"),
             F::decimal8("VALORTOTAL2")};
 }
 
@@ -230,11 +224,11 @@ TDM::TDM(Environment& e, SessionState& s)
                "select CODIGOFP, TIPO, DESCRICAO, DIAS, QDEPARCELAS, TAXA1, TAXA2, CTABANCO, "
                "FORMAPAG, QAUT from FORMASPG order by DESCRICAO",
                UpdateMode::Key, "FORMASPG"),
-      FormaPad("FormaPad", SQLConnection1,
-               {F::string("TIPOFORMA", 20), F::string("MEIOPADRAO", 20),
-                F::string("CTAPADRAO", 20)},
-               "select TIPOFORMA, MEIOPADRAO, CTAPADRAO from FORMAPAD", UpdateMode::AllColumns,
-               "FORMAPAD"),
+      FormaPad(
+          "FormaPad", SQLConnection1,
+          {F::string("TIPOFORMA", 20), F::string("MEIOPADRAO", 20), F::string("CTAPADRAO", 20)},
+          "select TIPOFORMA, MEIOPADRAO, CTAPADRAO from FORMAPAD", UpdateMode::AllColumns,
+          "FORMAPAD"),
       Usuarios("Usuarios", SQLConnection1, camposUsuarios(),
                "select USUARIO, CODIGO, SENHA, ACESSO, ARQUIVO, LOGADO, ESTACAO, "
                "CONSIST_INICIAL, DEFVIDEOZOV from USUARIOS order by USUARIO",

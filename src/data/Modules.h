@@ -24,7 +24,7 @@ inline constexpr const char* kFormatoValor = "0.00";
 inline constexpr const char* kFormatoData = "dd/mm/yy";
 
 class TDM {
-public:
+  public:
     TDM(Environment& env, SessionState& session);
     TDM(const TDM&) = delete;
     TDM& operator=(const TDM&) = delete;
@@ -50,7 +50,7 @@ public:
 };
 
 class TDM2 {
-public:
+  public:
     TDM2(Environment& env, SessionState& session);
     TDM2(const TDM2&) = delete;
     TDM2& operator=(const TDM2&) = delete;

@@ -33,8 +33,10 @@ std::string centavosTexto(std::int64_t v, int casas) {
 std::string valorTexto(const FieldDef& def, const Value& v) {
     if (isNull(v)) return "vazio";
     if (auto* s = std::get_if<std::string>(&v)) return "'" + utf8(fromCp1252(*s)) + "'";
-    if (auto* d = std::get_if<QDate>(&v)) return d->toString(QStringLiteral("dd/MM/yyyy")).toStdString();
-    if (auto* t = std::get_if<QTime>(&v)) return t->toString(QStringLiteral("hh:mm:ss")).toStdString();
+    if (auto* d = std::get_if<QDate>(&v))
+        return d->toString(QStringLiteral("dd/MM/yyyy")).toStdString();
+    if (auto* t = std::get_if<QTime>(&v))
+        return t->toString(QStringLiteral("hh:mm:ss")).toStdString();
     if (auto* n = std::get_if<std::int64_t>(&v)) {
         if (def.type == FieldType::Money) return centavosTexto(*n, 2);
         if (def.type == FieldType::Decimal8) return centavosTexto(*n, 8);
@@ -45,9 +47,12 @@ std::string valorTexto(const FieldDef& def, const Value& v) {
 
 const char* operacaoTexto(ChangeKind k) {
     switch (k) {
-        case ChangeKind::Insert: return "inclusão";
-        case ChangeKind::Update: return "alteração";
-        case ChangeKind::Delete: return "exclusão";
+        case ChangeKind::Insert:
+            return "inclusão";
+        case ChangeKind::Update:
+            return "alteração";
+        case ChangeKind::Delete:
+            return "exclusão";
     }
     return "alteração";
 }
@@ -238,9 +243,9 @@ void instalaPersistencia(TDM& dm, TDM2& dm2, SessionState& sessao, Environment& 
         q.close();
     };
     dm.Parcelas.afterInsert = [m, s, e](RecordSet& rs) {
-        mostraSeMarcador(*e, "4) NOVO CODIGOPARC E NUMPARC: " +
-                                 std::to_string(s->MaiorCodigoParc + 1) + " / " +
-                                 std::to_string(s->MaiorNumParcela + 1));
+        mostraSeMarcador(
+            *e, "4) NOVO CODIGOPARC E NUMPARC: " + std::to_string(s->MaiorCodigoParc + 1) + " / " +
+                    std::to_string(s->MaiorNumParcela + 1));
         // Without a current account the column stays empty and the post is
         // refused for it.
         if (m->CONTASPR.active() && !m->CONTASPR.isEmpty())

@@ -43,7 +43,7 @@ struct SessionState;
 // A write that the database refused; the text names the changes and the
 // reasons. The changes stay pending in their record set.
 class GravacaoPendente : public std::runtime_error {
-public:
+  public:
     explicit GravacaoPendente(const std::string& text) : std::runtime_error(text) {}
 };
 

@@ -16,7 +16,7 @@ namespace cp {
 class Connection;
 
 class Query {
-public:
+  public:
     Query(std::string name, Connection& connection);
     Query(const Query&) = delete;
     Query& operator=(const Query&) = delete;
@@ -35,7 +35,9 @@ public:
     int recordCount() const { return static_cast<int>(rows_.size()); }
     bool eof() const { return row_ >= rows_.size(); }
     void first() { row_ = 0; }
-    void next() { if (row_ < rows_.size()) ++row_; }
+    void next() {
+        if (row_ < rows_.size()) ++row_;
+    }
 
     // Columns of the result by name, without regard to case. An unknown name
     // throws cp::DataError "<name>: Field '<column>' not found".
@@ -45,7 +47,7 @@ public:
     std::int64_t asInteger(std::string_view column) const;  // NULL → 0
     std::string asString(std::string_view column) const;    // NULL → ""
 
-private:
+  private:
     int columnIndex(std::string_view column) const;
 
     std::string name_;

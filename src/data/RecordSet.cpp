@@ -9,15 +9,6 @@
 
 namespace cp {
 
-namespace {
-
-const Value& emptyValue() {
-    static const Value v;
-    return v;
-}
-
-}  // namespace
-
 RecordSet::RecordSet(std::string name, Connection& connection, std::vector<FieldDef> fields,
                      std::string commandText, UpdateMode mode, std::string updateTable)
     : name_(std::move(name)),
@@ -28,6 +19,7 @@ RecordSet::RecordSet(std::string name, Connection& connection, std::vector<Field
       updateTable_(std::move(updateTable)),
       d_(std::make_unique<Impl>()) {
     for (auto& f : fields_) f.name = detail::upperName(f.name);
+    d_->store = CellStore(fields_.size());
 }
 
 RecordSet::~RecordSet() = default;
@@ -77,15 +69,15 @@ void RecordSet::removeObserver(int handle) { d_->observers.erase(handle); }
 
 int RecordSet::rowCount() const { return active() ? d_->count() : 0; }
 
-const Value& RecordSet::cell(int row, int column) const {
+Value RecordSet::cell(int row, int column) const {
     if (row < 0) row = current_;
     if (!active() || row < 0 || row >= d_->count() || column < 0 || column >= fieldCount())
-        return emptyValue();
-    return d_->rows[d_->pos(row)].v[column];
+        return {};
+    return d_->rows[d_->pos(row)].v[column].get();
 }
 
-const Value& RecordSet::valueAt(int row, int column) const {
-    if (row < 0) return emptyValue();
+Value RecordSet::valueAt(int row, int column) const {
+    if (row < 0) return {};
     return cell(row, column);
 }
 
@@ -100,9 +92,10 @@ void RecordSet::setCell(int row, int column, Value v) {
         throw DataError(name_ + ": Dataset not in edit or insert mode");
     if (row >= 0 && row != current_)
         throw DataError(name_ + ": Dataset not in edit or insert mode");
-    Value& target = d_->rows[d_->curPos].v[column];
-    if (target == v) return;
-    target = std::move(v);
+    Cell& target = d_->rows[d_->curPos].v[column];
+    Cell updated(v);
+    if (target == updated) return;
+    target = std::move(updated);
     modified_ = true;
     notifyAll(d_->observers, {RecordSetNotice::RowChanged, current_, current_});
 }
@@ -125,11 +118,9 @@ static void rebuildVisible(RecordSet::Impl& d, bool filtered, bool editing) {
 
 // Moves the cursor to visible row `row` (-1: none); afterScroll when the row
 // is another one.
-static void moveCursor(RecordSet& rs, RecordSet::Impl& d, int& current, int row,
-                       bool fireScroll) {
-    std::uint64_t before = d.curPos >= 0 && d.curPos < static_cast<int>(d.rows.size())
-                               ? d.rows[d.curPos].id
-                               : 0;
+static void moveCursor(RecordSet& rs, RecordSet::Impl& d, int& current, int row, bool fireScroll) {
+    std::uint64_t before =
+        d.curPos >= 0 && d.curPos < static_cast<int>(d.rows.size()) ? d.rows[d.curPos].id : 0;
     int previous = current;
     current = row;
     d.curPos = row >= 0 ? d.pos(row) : -1;
@@ -141,8 +132,10 @@ static void moveCursor(RecordSet& rs, RecordSet::Impl& d, int& current, int row,
 
 void RecordSet::checkBrowseMode() {
     if (state_ == RecordSetState::Edit || state_ == RecordSetState::Insert) {
-        if (modified_) post();
-        else cancel();
+        if (modified_)
+            post();
+        else
+            cancel();
     }
 }
 
@@ -177,8 +170,10 @@ void RecordSet::resyncCursor() {
 
 void RecordSet::open() {
     if (active()) return;
-    std::vector<Row> rows = fetchRows();
-    d_->rows = std::move(rows);
+    Fetched fetched;
+    fetchRows(fetched);
+    d_->rows = std::move(fetched.rows);
+    d_->store = std::move(fetched.store);
     log_.clear();
     modified_ = false;
     d_->curPos = d_->rows.empty() ? -1 : 0;
@@ -196,6 +191,7 @@ void RecordSet::close() {
     if (beforeClose) beforeClose(*this);
     d_->rows.clear();
     d_->rows.shrink_to_fit();
+    d_->store.clear();
     d_->visible.clear();
     d_->useVisible = false;
     d_->editBackup.clear();
@@ -214,8 +210,10 @@ void RecordSet::refresh() {
     checkBrowseMode();
     if (!log_.empty()) throw DataError("Must apply updates before refreshing data");
     int keep = current_;
-    std::vector<Row> rows = fetchRows();
-    d_->rows = std::move(rows);
+    Fetched fetched;
+    fetchRows(fetched);
+    d_->rows = std::move(fetched.rows);
+    d_->store = std::move(fetched.store);
     d_->curPos = -1;
     rebuildVisible(*d_, filtered_, false);
     int n = d_->count();
@@ -284,11 +282,13 @@ static int lowerBound(const RecordSet::Impl& d, const std::vector<Value>& key) {
         const auto& row = d.rows[d.pos(mid)].v;
         int c = 0;
         for (std::size_t k = 0; k < key.size() && c == 0; ++k) {
-            c = detail::compareValues(row[d.order[k].column], key[k]);
+            c = row[d.order[k].column].compare(key[k]);
             if (d.order[k].descending) c = -c;
         }
-        if (c < 0) lo = mid + 1;
-        else hi = mid;
+        if (c < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
     }
     return lo;
 }
@@ -311,7 +311,7 @@ bool RecordSet::findKey(const std::vector<Value>& values) {
     if (vi >= d_->count()) return false;
     const auto& row = d_->rows[d_->pos(vi)].v;
     for (std::size_t k = 0; k < key.size(); ++k)
-        if (detail::compareValues(row[d_->order[k].column], key[k]) != 0) return false;
+        if (row[d_->order[k].column].compare(key[k]) != 0) return false;
     moveCursor(*this, *d_, current_, vi, true);
     bof_ = eof_ = false;
     return true;
@@ -333,7 +333,8 @@ void RecordSet::edit() {
     checkActive();
     if (state_ == RecordSetState::Edit || state_ == RecordSetState::Insert) return;
     if (d_->count() == 0) return insert();
-    d_->editBackup = d_->rows[d_->curPos].v;
+    const Cell* cells = d_->rows[d_->curPos].v;
+    d_->editBackup.assign(cells, cells + fields_.size());
     modified_ = false;
     setState(RecordSetState::Edit);
 }
@@ -343,7 +344,7 @@ void RecordSet::insertRow(bool atEnd) {
     checkBrowseMode();
     if (beforeInsert) beforeInsert(*this);
     Row row;
-    row.v.resize(fields_.size());
+    row.v = d_->store.newRow();
     row.id = d_->nextId++;
     d_->rowBeforeInsert = d_->curPos >= 0 ? d_->rows[d_->curPos].id : 0;
     int position = atEnd || d_->curPos < 0 ? static_cast<int>(d_->rows.size()) : d_->curPos;
@@ -371,7 +372,7 @@ void RecordSet::post() {
     if (state_ != RecordSetState::Edit && state_ != RecordSetState::Insert) return;
     Row& row = d_->rows[d_->curPos];
     for (std::size_t i = 0; i < fields_.size(); ++i) {
-        if (fields_[i].required && isNull(row.v[i])) {
+        if (fields_[i].required && row.v[i].isNull()) {
             DataError e(msgMustHaveValue(fields_[i].name));
             if (onPostError) onPostError(*this, e);
             throw e;
@@ -383,19 +384,19 @@ void RecordSet::post() {
         ChangeEntry c;
         c.kind = ChangeKind::Insert;
         c.rowId = row.id;
-        c.current = row.v;
+        c.current = detail::toValues(row.v, fields_.size());
         log_.push_back(std::move(c));
     } else if (e >= 0) {
-        log_[e].current = row.v;
+        log_[e].current = detail::toValues(row.v, fields_.size());
         log_[e].error.clear();
         if (log_[e].kind == ChangeKind::Update && log_[e].current == log_[e].original)
             log_.erase(log_.begin() + e);
-    } else if (row.v != d_->editBackup) {
+    } else if (!std::equal(d_->editBackup.begin(), d_->editBackup.end(), row.v)) {
         ChangeEntry c;
         c.kind = ChangeKind::Update;
         c.rowId = row.id;
-        c.original = std::move(d_->editBackup);
-        c.current = row.v;
+        c.original = detail::toValues(d_->editBackup.data(), d_->editBackup.size());
+        c.current = detail::toValues(row.v, fields_.size());
         log_.push_back(std::move(c));
     }
     d_->editBackup.clear();
@@ -404,7 +405,16 @@ void RecordSet::post() {
     // Keep the rows in the default order: the posted row goes where it sorts.
     int before = current_;
     int position = d_->curPos;
-    if (!d_->order.empty()) {
+    auto inOrder = [&] {
+        const auto& v = d_->rows[position].v;
+        if (position > 0 && detail::compareRows(d_->rows[position - 1].v, v, d_->order) > 0)
+            return false;
+        if (position + 1 < static_cast<int>(d_->rows.size()) &&
+            detail::compareRows(v, d_->rows[position + 1].v, d_->order) > 0)
+            return false;
+        return true;
+    };
+    if (!d_->order.empty() && !inOrder()) {
         Row moving = std::move(d_->rows[position]);
         d_->rows.erase(d_->rows.begin() + position);
         auto at = std::upper_bound(d_->rows.begin(), d_->rows.end(), moving,
@@ -417,10 +427,15 @@ void RecordSet::post() {
     }
     state_ = RecordSetState::Browse;
     resyncCursor();
-    if (current_ != before)
-        notifyAll(d_->observers, {RecordSetNotice::Reset, current_, before});
-    else
+    if (d_->curPos != position) {
+        // The filter hides the posted row now: the cursor went to the next one.
+        notifyAll(d_->observers, {RecordSetNotice::RowRemoved, before, before});
+        notifyAll(d_->observers, {RecordSetNotice::CurrentChanged, current_, before});
+    } else if (current_ != before) {
+        notifyAll(d_->observers, {RecordSetNotice::RowMoved, current_, before});
+    } else {
         notifyAll(d_->observers, {RecordSetNotice::RowChanged, current_, current_});
+    }
     notifyAll(d_->observers, {RecordSetNotice::StateChanged, current_, current_});
     if (afterPost) afterPost(*this);
 }
@@ -428,7 +443,7 @@ void RecordSet::post() {
 void RecordSet::cancel() {
     checkActive();
     if (state_ == RecordSetState::Edit) {
-        d_->rows[d_->curPos].v = std::move(d_->editBackup);
+        std::move(d_->editBackup.begin(), d_->editBackup.end(), d_->rows[d_->curPos].v);
         d_->editBackup.clear();
         modified_ = false;
         state_ = RecordSetState::Browse;
@@ -462,7 +477,7 @@ void RecordSet::remove() {
         throw DataError(name_ + ": Cannot perform this operation on an empty dataset");
     bool wasEditing = state_ == RecordSetState::Edit;
     if (wasEditing) {
-        d_->rows[d_->curPos].v = std::move(d_->editBackup);
+        std::move(d_->editBackup.begin(), d_->editBackup.end(), d_->rows[d_->curPos].v);
         d_->editBackup.clear();
         modified_ = false;
         state_ = RecordSetState::Browse;
@@ -479,14 +494,15 @@ void RecordSet::remove() {
         ChangeEntry c;
         c.kind = ChangeKind::Delete;
         c.rowId = row.id;
-        c.original = row.v;
+        c.original = detail::toValues(row.v, fields_.size());
         log_.push_back(std::move(c));
     }
     int removedAt = current_;
     int position = d_->curPos;
     d_->rows.erase(d_->rows.begin() + position);
     // The row that followed takes the cursor (or the new last row).
-    d_->curPos = d_->rows.empty() ? -1 : std::min<int>(position, static_cast<int>(d_->rows.size()) - 1);
+    d_->curPos =
+        d_->rows.empty() ? -1 : std::min<int>(position, static_cast<int>(d_->rows.size()) - 1);
     resyncCursor();
     bof_ = eof_ = d_->count() == 0;
     notifyAll(d_->observers, {RecordSetNotice::RowRemoved, removedAt, removedAt});

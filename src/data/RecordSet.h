@@ -24,7 +24,7 @@
 namespace cp {
 
 class Connection;
-struct Row;
+struct Fetched;
 
 enum class RecordSetState { Inactive, Browse, Edit, Insert };
 
@@ -61,7 +61,7 @@ struct RecordSetNotice {
 };
 
 class RecordSet {
-public:
+  public:
     using Event = std::function<void(RecordSet&)>;
     using ErrorEvent = std::function<void(RecordSet&, const DataError&)>;
     using Observer = std::function<void(const RecordSetNotice&)>;
@@ -121,18 +121,18 @@ public:
     const std::vector<std::string>& defaultOrder() const { return orderNames_; }
 
     // ----- Cursor -----
-    // Moving posts a pending edit first. afterScroll fires when the current
-    // row changes.
+    // Moving first posts a pending edit that was changed (an unchanged one is
+    // cancelled). afterScroll fires when the current row changes.
     void first();
     void last();
-    void next();   // at the last row: stays, eof() becomes true
-    void prior();  // at the first row: stays, bof() becomes true
+    void next();           // at the last row: stays, eof() becomes true
+    void prior();          // at the first row: stays, bof() becomes true
     void moveTo(int row);  // visible row index; clamped to the rows
     bool eof() const { return eof_; }
     bool bof() const { return bof_; }
     bool isEmpty() const { return rowCount() == 0; }
     int recordCount() const { return rowCount(); }
-    int recNo() const { return current_ + 1; }  // 1-based; 0 when empty
+    int recNo() const { return current_ + 1; }   // 1-based; 0 when empty
     int currentRow() const { return current_; }  // visible index; -1 when empty
 
     // Exact search on the default order: the first row whose order columns
@@ -193,7 +193,7 @@ public:
 
     // ----- Rows for grids (visible rows, cursor unchanged) -----
     int rowCount() const;
-    const Value& valueAt(int row, int column) const;
+    Value valueAt(int row, int column) const;
     std::string displayTextAt(int row, int column) const;
     Field fieldAt(int row, int column) { return Field(*this, column, row); }
 
@@ -207,11 +207,11 @@ public:
 
     struct Impl;
 
-private:
+  private:
     friend class Field;
     // A cell of a visible row (-1: the current row); an empty value when
     // there is no such row.
-    const Value& cell(int row, int column) const;
+    Value cell(int row, int column) const;
     // Stores a value already converted to the column's type into the current
     // row; refused unless the set is in edit or insert state.
     void setCell(int row, int column, Value v);
@@ -223,7 +223,7 @@ private:
     void refilter();
     void insertRow(bool atEnd);
     std::vector<Value> searchKey(const std::vector<Value>& values);
-    std::vector<Row> fetchRows();
+    void fetchRows(Fetched& out);
 
     std::string name_;
     Connection* connection_;

@@ -47,7 +47,7 @@ std::int64_t rescale(std::int64_t value, int from, int to) {
 
 }  // namespace
 
-std::vector<Row> RecordSet::fetchRows() {
+void RecordSet::fetchRows(Fetched& out) {
     fb::Attachment& attachment = connection_->attachment();
     fb::Transaction tr = attachment.startTransaction();
 
@@ -84,13 +84,17 @@ std::vector<Row> RecordSet::fetchRows() {
         FieldType t = fields_[f].type;
         fb::ColumnType ct = columns[i].type;
         ReadKind kind = ReadKind::Generic;
-        if (t == FieldType::Integer && ct == fb::ColumnType::Integer) kind = ReadKind::Integer;
+        if (t == FieldType::Integer && ct == fb::ColumnType::Integer)
+            kind = ReadKind::Integer;
         else if ((t == FieldType::Money || t == FieldType::Decimal8) &&
                  (ct == fb::ColumnType::Decimal || ct == fb::ColumnType::Integer))
             kind = ReadKind::Scaled;
-        else if (t == FieldType::String && ct == fb::ColumnType::Text) kind = ReadKind::Text;
-        else if (t == FieldType::Date && ct == fb::ColumnType::Date) kind = ReadKind::Date;
-        else if (t == FieldType::Time && ct == fb::ColumnType::Time) kind = ReadKind::Time;
+        else if (t == FieldType::String && ct == fb::ColumnType::Text)
+            kind = ReadKind::Text;
+        else if (t == FieldType::Date && ct == fb::ColumnType::Date)
+            kind = ReadKind::Date;
+        else if (t == FieldType::Time && ct == fb::ColumnType::Time)
+            kind = ReadKind::Time;
         readers.push_back({i, f, kind, t == FieldType::Money ? 2 : 8, t});
     }
     if (!lenientColumns_) {
@@ -99,37 +103,43 @@ std::vector<Row> RecordSet::fetchRows() {
                 throw DataError(name_ + ": Field '" + fields_[f].name + "' not found");
     }
 
+    CellStore store(fields_.size());
     std::vector<Row> rows;
-    const std::size_t width = fields_.size();
+    rows.reserve(d_->rows.size());  // a refresh reads about as many again
     while (cur.fetch()) {
-        Row row;
-        row.v.resize(width);
+        Row& row = rows.emplace_back();
+        row.v = store.newRow();
         row.id = d_->nextId++;
         for (const Reader& r : readers) {
             if (cur.isNull(r.column)) continue;
-            Value& cell = row.v[r.field];
+            Cell& cell = row.v[r.field];
             switch (r.kind) {
-                case ReadKind::Integer: cell = cur.asInt64(r.column); break;
+                case ReadKind::Integer:
+                    cell.setInt(cur.asInt64(r.column));
+                    break;
                 case ReadKind::Scaled: {
                     fb::Decimal d = cur.asDecimal(r.column);
-                    cell = rescale(d.value, d.scale, r.scale);
+                    cell.setInt(rescale(d.value, d.scale, r.scale));
                     break;
                 }
-                case ReadKind::Text: cell = cur.asText(r.column); break;
+                case ReadKind::Text:
+                    cell.setText(cur.asText(r.column));
+                    break;
                 case ReadKind::Date: {
                     fb::Date d = cur.asDate(r.column);
-                    cell = QDate(d.year, d.month, d.day);
+                    cell.setDate(QDate(d.year, d.month, d.day));
                     break;
                 }
                 case ReadKind::Time: {
                     fb::Time t = cur.asTime(r.column);
-                    cell = QTime(t.hour, t.minute, t.second, t.fraction / 10);
+                    cell.setTime(QTime(t.hour, t.minute, t.second, t.fraction / 10));
                     break;
                 }
-                case ReadKind::Generic: cell = detail::fromFb(cur.value(r.column), r.type); break;
+                case ReadKind::Generic:
+                    cell.set(detail::fromFb(cur.value(r.column), r.type));
+                    break;
             }
         }
-        rows.push_back(std::move(row));
     }
     cur.close();
     tr.commit();
@@ -157,13 +167,16 @@ std::vector<Row> RecordSet::fetchRows() {
         }
     }
     if (!order.empty()) {
-        auto less = [&](const Row& a, const Row& b) { return detail::compareRows(a.v, b.v, order) < 0; };
+        auto less = [&](const Row& a, const Row& b) {
+            return detail::compareRows(a.v, b.v, order) < 0;
+        };
         if (!std::is_sorted(rows.begin(), rows.end(), less))
             std::stable_sort(rows.begin(), rows.end(), less);
     }
     d_->order = std::move(order);
     orderNames_ = std::move(orderNames);
-    return rows;
+    out.store = std::move(store);
+    out.rows = std::move(rows);
 }
 
 // ----- The change log as statements -----
@@ -203,9 +216,9 @@ RecordSet::Statement RecordSet::statementFor(const ChangeEntry& entry) const {
                 st.params.push_back(entry.current[i]);
                 st.paramColumns.push_back(static_cast<int>(i));
             }
-            st.sql = cols.empty() ? "insert into " + updateTable_ + " default values"
-                                  : "insert into " + updateTable_ + " (" + cols + ") values (" +
-                                        marks + ")";
+            st.sql = cols.empty()
+                         ? "insert into " + updateTable_ + " default values"
+                         : "insert into " + updateTable_ + " (" + cols + ") values (" + marks + ")";
             break;
         }
         case ChangeKind::Update: {

@@ -9,13 +9,22 @@
 #include <vector>
 
 #include "data/RecordSet.h"
+#include "data/RecordSetCell.h"
 #include "data/fb/fb.h"
 
 namespace cp {
 
+// A row: its cells (in the set's CellStore, one per field) and an identity
+// that the change log refers to.
 struct Row {
-    std::vector<Value> v;
+    Cell* v = nullptr;
     std::uint64_t id = 0;
+};
+
+// The rows read by one run of the SQL text, with the store of their cells.
+struct Fetched {
+    CellStore store;
+    std::vector<Row> rows;
 };
 
 struct OrderColumn {
@@ -38,14 +47,15 @@ struct OrderItem {
 };
 
 struct RecordSet::Impl {
-    std::vector<Row> rows;   // every row, in the set's order
+    CellStore store;           // the cells of the rows
+    std::vector<Row> rows;     // every row, in the set's order
     std::vector<int> visible;  // positions in rows that the filter shows, ascending
     bool useVisible = false;   // false: every row is visible
     int curPos = -1;           // position in rows of the current row
     std::vector<OrderColumn> order;
     std::vector<FilterTerm> filterTerms;
     std::uint64_t nextId = 1;
-    std::vector<Value> editBackup;    // the row as it was before edit
+    std::vector<Cell> editBackup;  // the row as it was before edit
     std::uint64_t rowBeforeInsert = 0;
     std::map<int, Observer> observers;
     int nextObserver = 1;
@@ -53,7 +63,9 @@ struct RecordSet::Impl {
     std::string primaryKeyDatabase;
     bool primaryKeyRead = false;
 
-    int count() const { return useVisible ? static_cast<int>(visible.size()) : static_cast<int>(rows.size()); }
+    int count() const {
+        return useVisible ? static_cast<int>(visible.size()) : static_cast<int>(rows.size());
+    }
     int pos(int visibleRow) const { return useVisible ? visible[visibleRow] : visibleRow; }
     // The visible index of a position, or of the first visible row after it
     // (count() when none).
@@ -67,13 +79,14 @@ std::vector<OrderItem> parseOrderBy(std::string_view sql);
 // Three-way comparison of two cells of one column type: empty first, texts
 // byte by byte without their trailing blanks.
 int compareValues(const Value& a, const Value& b);
-int compareRows(const std::vector<Value>& a, const std::vector<Value>& b,
-                const std::vector<OrderColumn>& order);
+int compareRows(const Cell* a, const Cell* b, const std::vector<OrderColumn>& order);
+std::vector<Value> toValues(const Cell* cells, std::size_t n);
+std::vector<Cell> toCells(const std::vector<Value>& values);
 // A search or filter value in the column's type (texts cut to the column's
 // size); throws DataError when it cannot be converted.
 Value convertTo(const FieldDef& f, const Value& v, const QDate& today);
 std::vector<FilterTerm> parseFilter(std::string_view expr, const RecordSet& set);
-bool passesFilter(const std::vector<Value>& row, const std::vector<FilterTerm>& terms);
+bool passesFilter(const Cell* row, const std::vector<FilterTerm>& terms);
 fb::Value toFb(const Value& v, FieldType type);
 Value fromFb(const fb::Value& v, FieldType type);
 std::string upperName(std::string_view s);

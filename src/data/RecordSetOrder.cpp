@@ -63,9 +63,12 @@ std::vector<OrderItem> parseOrderBy(std::string_view sql) {
             if (c == quote) quote = 0;
             continue;
         }
-        if (c == '\'' || c == '"') quote = c;
-        else if (c == '(') ++depth;
-        else if (c == ')') --depth;
+        if (c == '\'' || c == '"')
+            quote = c;
+        else if (c == '(')
+            ++depth;
+        else if (c == ')')
+            --depth;
         else if (depth == 0 && wordAt(sql, i, "ORDER")) {
             std::size_t j = i + 5;
             while (j < sql.size() && std::isspace(static_cast<unsigned char>(sql[j]))) ++j;
@@ -156,10 +159,23 @@ int compareValues(const Value& a, const Value& b) {
     return 0;
 }
 
-int compareRows(const std::vector<Value>& a, const std::vector<Value>& b,
-                const std::vector<OrderColumn>& order) {
+std::vector<Value> toValues(const Cell* cells, std::size_t n) {
+    std::vector<Value> out;
+    out.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) out.push_back(cells[i].get());
+    return out;
+}
+
+std::vector<Cell> toCells(const std::vector<Value>& values) {
+    std::vector<Cell> out;
+    out.reserve(values.size());
+    for (const auto& v : values) out.emplace_back(v);
+    return out;
+}
+
+int compareRows(const Cell* a, const Cell* b, const std::vector<OrderColumn>& order) {
     for (const auto& o : order) {
-        int c = compareValues(a[o.column], b[o.column]);
+        int c = a[o.column].compare(b[o.column]);
         if (c != 0) return o.descending ? -c : c;
     }
     return 0;
@@ -170,7 +186,9 @@ Value convertTo(const FieldDef& f, const Value& v, const QDate& today) {
     const std::string* s = std::get_if<std::string>(&v);
     switch (f.type) {
         case FieldType::String:
-            if (s) return f.size > 0 && static_cast<int>(s->size()) > f.size ? s->substr(0, f.size) : *s;
+            if (s)
+                return f.size > 0 && static_cast<int>(s->size()) > f.size ? s->substr(0, f.size)
+                                                                          : *s;
             if (auto* i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
             break;
         case FieldType::Integer:
@@ -277,10 +295,10 @@ std::vector<FilterTerm> parseFilter(std::string_view expr, const RecordSet& set)
     return terms;
 }
 
-bool passesFilter(const std::vector<Value>& row, const std::vector<FilterTerm>& terms) {
+bool passesFilter(const Cell* row, const std::vector<FilterTerm>& terms) {
     for (const auto& t : terms) {
-        const Value& v = row[t.column];
-        bool equal = isNull(t.literal) ? isNull(v) : (!isNull(v) && compareValues(v, t.literal) == 0);
+        const Cell& c = row[t.column];
+        bool equal = isNull(t.literal) ? c.isNull() : (!c.isNull() && c.compare(t.literal) == 0);
         if (equal == t.notEqual) return false;
     }
     return true;
@@ -291,10 +309,14 @@ bool passesFilter(const std::vector<Value>& row, const std::vector<FilterTerm>& 
 fb::Value toFb(const Value& v, FieldType type) {
     if (isNull(v)) return std::monostate{};
     switch (type) {
-        case FieldType::Integer: return std::get<std::int64_t>(v);
-        case FieldType::Money: return fb::Decimal{std::get<std::int64_t>(v), 2};
-        case FieldType::Decimal8: return fb::Decimal{std::get<std::int64_t>(v), 8};
-        case FieldType::String: return std::get<std::string>(v);
+        case FieldType::Integer:
+            return std::get<std::int64_t>(v);
+        case FieldType::Money:
+            return fb::Decimal{std::get<std::int64_t>(v), 2};
+        case FieldType::Decimal8:
+            return fb::Decimal{std::get<std::int64_t>(v), 8};
+        case FieldType::String:
+            return std::get<std::string>(v);
         case FieldType::Date: {
             const QDate& d = std::get<QDate>(v);
             return fb::Date{d.year(), d.month(), d.day()};
@@ -311,7 +333,10 @@ namespace {
 
 std::int64_t rescaleRound(std::int64_t value, int from, int to) {
     if (to >= from) {
-        while (from < to) { value *= 10; ++from; }
+        while (from < to) {
+            value *= 10;
+            ++from;
+        }
         return value;
     }
     std::int64_t d = 1;

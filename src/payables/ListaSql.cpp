@@ -40,8 +40,8 @@ std::string sqlLista(const QDate& ini, const QDate& fim, const std::string& filt
 std::string valorComPonto(std::int64_t centavos) {
     const bool negativo = centavos < 0;
     // The magnitude as unsigned, so the most negative value does not overflow.
-    const std::uint64_t m = negativo ? 0 - static_cast<std::uint64_t>(centavos)
-                                     : static_cast<std::uint64_t>(centavos);
+    const std::uint64_t m =
+        negativo ? 0 - static_cast<std::uint64_t>(centavos) : static_cast<std::uint64_t>(centavos);
     char buf[32];
     std::snprintf(buf, sizeof buf, "%s%llu.%02llu", negativo ? "-" : "",
                   static_cast<unsigned long long>(m / 100),

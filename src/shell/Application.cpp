@@ -1,6 +1,7 @@
 #include "shell/Application.h"
 
 #include <QFont>
+#include <QLocale>
 #include <cstdio>
 
 #include "shell/ErrorHandler.h"
@@ -27,6 +28,12 @@ bool Application::notify(QObject* receiver, QEvent* event) {
         }
     }
     return true;
+}
+
+void installSuiteLocale() {
+    const QLocale sistema = QLocale::system();
+    if (sistema.language() == QLocale::C || sistema.name() == QLatin1String("C"))
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
 }
 
 void installSuiteFonts() {

@@ -29,4 +29,9 @@ class Application : public QApplication {
 // Serif. The application font becomes MS Sans Serif, 11 pixels.
 void installSuiteFonts();
 
+// The operator's locale gives the date, time and number formats. Where the
+// system names none (the C or POSIX locale), Portuguese of Brazil, the
+// suite's own, is used.
+void installSuiteLocale();
+
 }  // namespace cp

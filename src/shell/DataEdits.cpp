@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "data/Cp1252.h"
+#include "data/Formats.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 
@@ -103,6 +104,11 @@ QString DBEdit::qtInputMask(const std::string& editMask) {
         if (semi2 != std::string::npos && semi2 + 1 < rest.size()) blank = rest[semi2 + 1];
     }
     QString out;
+    auto literal = [&out](QChar c) {
+        static const QString meta = QStringLiteral("AaNnXx90Dd#HhBb><![]{}\\");
+        if (meta.contains(c)) out += QLatin1Char('\\');
+        out += c;
+    };
     for (size_t i = 0; i < mask.size(); ++i) {
         const char c = mask[i];
         switch (c) {
@@ -147,17 +153,17 @@ QString DBEdit::qtInputMask(const std::string& editMask) {
                 }
                 break;
             case '\\':
-                if (i + 1 < mask.size()) {
-                    ++i;
-                    out += QLatin1Char('\\');
-                    out += QLatin1Char(mask[i]);
-                }
+                if (i + 1 < mask.size()) literal(QLatin1Char(mask[++i]));
                 break;
-            default: {
-                static const QString meta = QStringLiteral("AaNnXx90Dd#HhBb><![]{}\\");
-                if (meta.contains(QLatin1Char(c))) out += QLatin1Char('\\');
-                out += QLatin1Char(c);
-            }
+            // The separators stand for the locale's, as the record sets read them.
+            case '/':
+                literal(dateSeparator());
+                break;
+            case ':':
+                literal(timeSeparator());
+                break;
+            default:
+                literal(QLatin1Char(c));
         }
     }
     out += QLatin1Char(';');
@@ -200,9 +206,19 @@ DBEdit::DBEdit(Environment& env, RecordSet& set, std::string field, QWidget* par
 DBEdit::~DBEdit() { set_->removeObserver(observer_); }
 
 void DBEdit::load() {
-    loading_ = true;
-    setText(fieldText(*set_, field_, hasFocus() && !isReadOnly()));
-    loading_ = false;
+    // The text is replaced only when it differs, so that a notice that changes
+    // nothing shown (the set going into edit mode as typing starts) keeps the
+    // operator's selection and cursor.
+    // A box with an input mask always shows the edit text, which fits the
+    // mask (a four-digit year of the display text would not).
+    const bool editText = (hasFocus() && !isReadOnly()) || !inputMask().isEmpty();
+    const QString shown = fieldText(*set_, field_, editText);
+    if (shown != text() || (shown.isEmpty() && dirty_)) {
+        loading_ = true;
+        setText(shown);
+        loading_ = false;
+        if (!hasFocus()) setCursorPosition(0);  // a long text shows its beginning
+    }
     dirty_ = false;
 }
 
@@ -289,7 +305,9 @@ void DBEdit::keyPressEvent(QKeyEvent* e) {
 
 void DBEdit::focusInEvent(QFocusEvent* e) {
     QLineEdit::focusInEvent(e);
-    if (windowFocusChange(*e) || refusing_) return;
+    // Coming back from a message box is not entering the box again.
+    if (entered_ || refusing_) return;
+    entered_ = true;
     if (!dirty_) load();
     if (e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason ||
         e->reason() == Qt::OtherFocusReason)
@@ -300,9 +318,11 @@ void DBEdit::focusInEvent(QFocusEvent* e) {
 void DBEdit::focusOutEvent(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
     if (windowFocusChange(*e) || refusing_) return;
+    entered_ = false;
     if (!commit()) {
         // Refused: the focus comes back here once the message is closed.
         refusing_ = true;
+        entered_ = true;
         QTimer::singleShot(0, this, [this] {
             setFocus(Qt::OtherFocusReason);
             refusing_ = false;
@@ -355,10 +375,12 @@ DBComboBox::DBComboBox(Environment& env, RecordSet& set, std::string field, QWid
 DBComboBox::~DBComboBox() { set_->removeObserver(observer_); }
 
 void DBComboBox::load() {
-    loading_ = true;
-    const QString text = fieldText(*set_, field_, true);
-    lineEdit()->setText(text);
-    loading_ = false;
+    const QString shown = fieldText(*set_, field_, true);
+    if (shown != lineEdit()->text()) {
+        loading_ = true;
+        lineEdit()->setText(shown);
+        loading_ = false;
+    }
     dirty_ = false;
 }
 
@@ -444,7 +466,8 @@ void DBComboBox::keyPressEvent(QKeyEvent* e) {
 
 void DBComboBox::focusInEvent(QFocusEvent* e) {
     QComboBox::focusInEvent(e);
-    if (windowFocusChange(*e) || refusing_) return;
+    if (entered_ || refusing_) return;
+    entered_ = true;
     if (!dirty_) load();
     runCallback(env_, onEnter);
 }
@@ -452,8 +475,10 @@ void DBComboBox::focusInEvent(QFocusEvent* e) {
 void DBComboBox::focusOutEvent(QFocusEvent* e) {
     QComboBox::focusOutEvent(e);
     if (windowFocusChange(*e) || refusing_) return;
+    entered_ = false;
     if (!commit()) {
         refusing_ = true;
+        entered_ = true;
         QTimer::singleShot(0, this, [this] {
             setFocus(Qt::OtherFocusReason);
             refusing_ = false;

@@ -1,10 +1,12 @@
 // The table model over a record set and the data grid that shows it.
+#include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTimer>
 
@@ -59,6 +61,26 @@ class DataDelegate : public QStyledItemDelegate {
         edit->setAlignment(col.alignment);
         Q_UNUSED(option);
         return edit;
+    }
+
+    // Cells are drawn as the suite's grids draw them: a narrow margin and text
+    // cut at the cell's edge rather than shortened with an ellipsis.
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem o(option);
+        initStyleOption(&o, index);
+        const QString text = o.text;
+        o.text.clear();
+        const QWidget* w = o.widget;
+        QStyle* style = w ? w->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &o, painter, w);
+        painter->save();
+        const bool selected = o.state & QStyle::State_Selected;
+        painter->setPen(o.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setFont(o.font);
+        painter->setClipRect(o.rect);
+        painter->drawText(o.rect.adjusted(2, 0, -2, 0), static_cast<int>(o.displayAlignment), text);
+        painter->restore();
     }
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {

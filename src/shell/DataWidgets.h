@@ -177,6 +177,7 @@ class DBEdit : public QLineEdit, public BoundCallbacks {
     bool dirty_ = false;
     bool loading_ = false;
     bool refusing_ = false;
+    bool entered_ = false;  // the focus is here, or left only for another window
 };
 
 // A combo box bound to one column; the program fills its item list. Typing or
@@ -212,6 +213,7 @@ class DBComboBox : public QComboBox, public BoundCallbacks {
     bool dirty_ = false;
     bool loading_ = false;
     bool refusing_ = false;
+    bool entered_ = false;  // the focus is here, or left only for another window
 };
 
 // A read-only label showing one column of the current row.

@@ -6,6 +6,7 @@
 #include "data/Modules.h"
 #include "data/SessionState.h"
 #include "support/FbDatabases.h"
+#include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {
@@ -15,7 +16,7 @@ using S = std::string;
 using I = std::int64_t;
 
 class Modules : public ::testing::Test {
-protected:
+  protected:
     Modules() : dbs(env.suiteDir()), dm(env, session), dm2(env, session) {
         env.setNow(QDateTime(QDate(2025, 6, 1), QTime(10, 0)));
         dm.SQLConnection1.setClient(fbClient());
@@ -37,9 +38,9 @@ TEST_F(Modules, CreatedClosedAndWithoutConnecting) {
     EXPECT_EQ(dm.SQLConnection1.params().role, "RoleName");
     EXPECT_EQ(dm.SQLConnection1.params().charset, "");
     EXPECT_EQ(dm2.SQLConnection1.params().charset, "win1252");
-    for (RecordSet* rs : {&dm.CONTASPR, &dm.Parcelas, &dm.Forneced, &dm.PlanoCT, &dm.Contas,
-                          &dm.FP, &dm.FormasPG, &dm.FormaPad, &dm.Usuarios, &dm.Estacoes,
-                          &dm.Query2, &dm2.Periodo})
+    for (RecordSet* rs :
+         {&dm.CONTASPR, &dm.Parcelas, &dm.Forneced, &dm.PlanoCT, &dm.Contas, &dm.FP, &dm.FormasPG,
+          &dm.FormaPad, &dm.Usuarios, &dm.Estacoes, &dm.Query2, &dm2.Periodo})
         EXPECT_FALSE(rs->active()) << rs->name();
     EXPECT_EQ(dm.Query2.commandText(),
               "Select A.CodigoCPR, A.CodigoParc, A.DataVencim, A.NumParcela, A.NumDocumento, "
@@ -51,9 +52,8 @@ TEST_F(Modules, CreatedClosedAndWithoutConnecting) {
 
 TEST_F(Modules, EveryRecordSetOpensWithItsOwnColumnsOnTheSchema) {
     // Opening fails when a column of the set is missing from its result.
-    for (RecordSet* rs : {&dm.CONTASPR, &dm.Parcelas, &dm.Forneced, &dm.PlanoCT, &dm.Contas,
-                          &dm.FP, &dm.FormasPG, &dm.FormaPad, &dm.Usuarios, &dm.Estacoes,
-                          &dm.Query2}) {
+    for (RecordSet* rs : {&dm.CONTASPR, &dm.Parcelas, &dm.Forneced, &dm.PlanoCT, &dm.Contas, &dm.FP,
+                          &dm.FormasPG, &dm.FormaPad, &dm.Usuarios, &dm.Estacoes, &dm.Query2}) {
         ASSERT_NO_THROW(rs->open()) << rs->name();
         EXPECT_TRUE(rs->isEmpty()) << rs->name();
         rs->close();

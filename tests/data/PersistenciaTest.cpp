@@ -7,6 +7,7 @@
 #include "data/Persistencia.h"
 #include "data/SessionState.h"
 #include "support/FbDatabases.h"
+#include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {
@@ -19,7 +20,7 @@ using S = std::string;
 // Both modules on fresh embedded databases, with the persistence rules in
 // force and the session as the main window's activation leaves it.
 class Persistencia : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dbs = std::make_unique<SuiteDatabases>(env.suiteDir());
         sessao.Estacao = "01";
@@ -154,8 +155,9 @@ TEST_F(Persistencia, NewInstallmentTakesThePositionOfTheOneTheSetStandsOnPlusOne
 }
 
 TEST_F(Persistencia, MovingToAnotherAccountLoadsItsInstallmentsAndKeepsTheLastCondition) {
-    dbs->shared().execute("insert into FORMASPG (CODIGOFP, DESCRICAO, QDEPARCELAS) values (1, ?, 3)",
-                          {S("30/60/90 D'AGUA")});
+    dbs->shared().execute(
+        "insert into FORMASPG (CODIGOFP, DESCRICAO, QDEPARCELAS) values (1, ?, 3)",
+        {S("30/60/90 D'AGUA")});
     conta(1, "30/60/90 D'AGUA");
     conta(2);
     conta(4, {}, "R");  // not payable: never selected here
@@ -283,8 +285,9 @@ TEST_F(Persistencia, FirstEditOfAnEmptyPeriodCreatesTheRowAndPostStoresIt) {
     dm2->Periodo.post();
 
     fb::Transaction tr = dbs->workstation().startTransaction();
-    fb::Cursor c = tr.open("select DATAINICIAL, DATAFINAL, (select count(*) from PERIODO) "
-                           "from PERIODO");
+    fb::Cursor c = tr.open(
+        "select DATAINICIAL, DATAFINAL, (select count(*) from PERIODO) "
+        "from PERIODO");
     ASSERT_TRUE(c.fetch());
     EXPECT_EQ(c.asDate(0), (fb::Date{2024, 3, 1}));
     EXPECT_EQ(c.asDate(1), (fb::Date{2024, 4, 30}));

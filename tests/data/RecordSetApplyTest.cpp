@@ -8,6 +8,7 @@
 #include "data/Modules.h"
 #include "data/SessionState.h"
 #include "support/FbDatabases.h"
+#include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {
@@ -17,7 +18,7 @@ using S = std::string;
 using I = std::int64_t;
 
 class RecordSetApply : public ::testing::Test {
-protected:
+  protected:
     RecordSetApply() : dbs(env.suiteDir()), dm(env, session) {
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         env.setNow(QDateTime(QDate(2025, 6, 1), QTime(10, 0)));
@@ -123,8 +124,10 @@ TEST_F(RecordSetApply, KeyUpdateSucceedsAfterAnotherConnectionChangedOtherColumn
 }
 
 TEST_F(RecordSetApply, AccountsOfTwoWorkAreasWithOneNumberAreUpdatedApart) {
-    dbs.shared().execute("insert into CONTASPR (CODIGOCPR, ESTACAO, DESCRICAO) values (5, '01', 'A')");
-    dbs.shared().execute("insert into CONTASPR (CODIGOCPR, ESTACAO, DESCRICAO) values (5, '02', 'B')");
+    dbs.shared().execute(
+        "insert into CONTASPR (CODIGOCPR, ESTACAO, DESCRICAO) values (5, '01', 'A')");
+    dbs.shared().execute(
+        "insert into CONTASPR (CODIGOCPR, ESTACAO, DESCRICAO) values (5, '02', 'B')");
     RecordSet& rs = dm.CONTASPR;
     rs.setCommandText(std::string("Select ") + kCamposCPR + " from CONTASPR order by ESTACAO");
     rs.open();
@@ -133,8 +136,10 @@ TEST_F(RecordSetApply, AccountsOfTwoWorkAreasWithOneNumberAreUpdatedApart) {
     rs.field("DESCRICAO").setAsString("B2");
     rs.post();
     EXPECT_EQ(rs.applyUpdates(), 0);
-    EXPECT_EQ(std::get<std::string>(scalar("select DESCRICAO from CONTASPR where ESTACAO = '01'")), "A");
-    EXPECT_EQ(std::get<std::string>(scalar("select DESCRICAO from CONTASPR where ESTACAO = '02'")), "B2");
+    EXPECT_EQ(std::get<std::string>(scalar("select DESCRICAO from CONTASPR where ESTACAO = '01'")),
+              "A");
+    EXPECT_EQ(std::get<std::string>(scalar("select DESCRICAO from CONTASPR where ESTACAO = '02'")),
+              "B2");
 }
 
 TEST_F(RecordSetApply, FailedApplyKeepsTheRowAndRefreshIsRefused) {
@@ -217,7 +222,8 @@ TEST_F(RecordSetApply, AStatementMatchingTwoRowsRollsTheWholeApplyBack) {
 
 TEST_F(RecordSetApply, AllColumnsDeleteComparesEmptyColumnsWithIsNull) {
     dbs.shared().execute("insert into FORMAPAD (TIPOFORMA, MEIOPADRAO) values (NULL, 'BOLETO')");
-    dbs.shared().execute("insert into FORMAPAD (TIPOFORMA, MEIOPADRAO, CTAPADRAO) values ('X', 'BOLETO', '1')");
+    dbs.shared().execute(
+        "insert into FORMAPAD (TIPOFORMA, MEIOPADRAO, CTAPADRAO) values ('X', 'BOLETO', '1')");
     RecordSet& rs = dm.FormaPad;
     rs.open();
     ASSERT_EQ(rs.recordCount(), 2);
@@ -226,8 +232,9 @@ TEST_F(RecordSetApply, AllColumnsDeleteComparesEmptyColumnsWithIsNull) {
     ASSERT_TRUE(rs.field("TIPOFORMA").isNull());
     rs.remove();
     auto st = rs.statementFor(rs.changes()[0]);
-    EXPECT_EQ(st.sql,
-              "delete from FORMAPAD where TIPOFORMA is null and MEIOPADRAO = ? and CTAPADRAO is null");
+    EXPECT_EQ(
+        st.sql,
+        "delete from FORMAPAD where TIPOFORMA is null and MEIOPADRAO = ? and CTAPADRAO is null");
     EXPECT_EQ(rs.applyUpdates(), 0);
     EXPECT_EQ(count("select count(*) from FORMAPAD"), 1);
     EXPECT_EQ(count("select count(*) from FORMAPAD where TIPOFORMA = 'X'"), 1);
@@ -235,7 +242,8 @@ TEST_F(RecordSetApply, AllColumnsDeleteComparesEmptyColumnsWithIsNull) {
 
 TEST_F(RecordSetApply, QuotesInTextsTravelAsParameters) {
     RecordSet& rs = dm.Forneced;
-    rs.setCommandText(std::string("Select ") + kCamposFornecedor + " from FORNECED order by NOMEFANTASIA");
+    rs.setCommandText(std::string("Select ") + kCamposFornecedor +
+                      " from FORNECED order by NOMEFANTASIA");
     rs.open();
     rs.append();
     rs.field("CODIGO").setAsString("1");
@@ -259,7 +267,9 @@ TEST_F(RecordSetApply, QuotesInTextsTravelAsParameters) {
 }
 
 TEST_F(RecordSetApply, DueListEditsReachInstallmentsOnly) {
-    dbs.shared().execute("insert into CONTASPR (CODIGOCPR, ESTACAO, NATUREZA, NOMECLIFOR) values (1, '01', 'P', 'F')");
+    dbs.shared().execute(
+        "insert into CONTASPR (CODIGOCPR, ESTACAO, NATUREZA, NOMECLIFOR) values (1, '01', 'P', "
+        "'F')");
     dbs.shared().execute(
         "insert into PARCELAS (CODIGOPARC, CODIGOCPR, NUMPARCELA, VALORPARCELA, DATAVENCIM) "
         "values (10, 1, 1, 50, '2024-03-10')");

@@ -5,6 +5,7 @@
 #include "data/Modules.h"
 #include "data/SessionState.h"
 #include "support/FbDatabases.h"
+#include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {
@@ -13,7 +14,7 @@ namespace {
 using I = std::int64_t;
 
 class RecordSetEvents : public ::testing::Test {
-protected:
+  protected:
     RecordSetEvents() : dbs(env.suiteDir()), dm(env, session) {
         dm.SQLConnection1.setClient(fbClient());
         dm.SQLConnection1.setDatabase(dbs.sharedPath());
@@ -46,10 +47,14 @@ protected:
 
     static const char* stateName(RecordSetState s) {
         switch (s) {
-            case RecordSetState::Inactive: return "inactive";
-            case RecordSetState::Browse: return "browse";
-            case RecordSetState::Edit: return "edit";
-            case RecordSetState::Insert: return "insert";
+            case RecordSetState::Inactive:
+                return "inactive";
+            case RecordSetState::Browse:
+                return "browse";
+            case RecordSetState::Edit:
+                return "edit";
+            case RecordSetState::Insert:
+                return "insert";
         }
         return "?";
     }
@@ -77,9 +82,10 @@ TEST_F(RecordSetEvents, OpenScrollsOnlyWhenThereIsARow) {
     EXPECT_EQ(take(), (Events{"afterScroll:20:browse", "afterScroll:30:browse"}));
     rs.close();
     EXPECT_EQ(take(), Events{"beforeClose:30:browse"});
-    rs.setCommandText("select CODIGOPARC, CODIGOCPR, ESTACAO, NPEDIDO, NUMPARCELA, VALORPARCELA, "
-                      "DATAVENCIM, VALORPAGO, DATAPAGTO, COBRANCABANC, CODIGOCTA, NUMDOCUMENTO, "
-                      "DATAEMISSAODOC, MEIO, QAUT, NATUREZA from PARCELAS where CODIGOCPR = 99");
+    rs.setCommandText(
+        "select CODIGOPARC, CODIGOCPR, ESTACAO, NPEDIDO, NUMPARCELA, VALORPARCELA, "
+        "DATAVENCIM, VALORPAGO, DATAPAGTO, COBRANCABANC, CODIGOCTA, NUMDOCUMENTO, "
+        "DATAEMISSAODOC, MEIO, QAUT, NATUREZA from PARCELAS where CODIGOCPR = 99");
     rs.open();
     EXPECT_EQ(take(), Events{});
 }
@@ -174,15 +180,16 @@ TEST_F(RecordSetEvents, FailingBeforeInsertLeavesTheSetAsItWas) {
 
 TEST_F(RecordSetEvents, EditOfAnEmptySetInserts) {
     RecordSet& rs = dm.Parcelas;
-    rs.setCommandText("select CODIGOPARC, CODIGOCPR, ESTACAO, NPEDIDO, NUMPARCELA, VALORPARCELA, "
-                      "DATAVENCIM, VALORPAGO, DATAPAGTO, COBRANCABANC, CODIGOCTA, NUMDOCUMENTO, "
-                      "DATAEMISSAODOC, MEIO, QAUT, NATUREZA from PARCELAS where CODIGOCPR = 2");
+    rs.setCommandText(
+        "select CODIGOPARC, CODIGOCPR, ESTACAO, NPEDIDO, NUMPARCELA, VALORPARCELA, "
+        "DATAVENCIM, VALORPAGO, DATAPAGTO, COBRANCABANC, CODIGOCTA, NUMDOCUMENTO, "
+        "DATAEMISSAODOC, MEIO, QAUT, NATUREZA from PARCELAS where CODIGOCPR = 2");
     rs.open();
     take();
     rs.edit();
     EXPECT_EQ(rs.state(), RecordSetState::Insert);
-    EXPECT_EQ(take(), (Events{"beforeInsert:-:browse", "afterInsert:-:insert",
-                              "afterScroll:-:insert"}));
+    EXPECT_EQ(take(),
+              (Events{"beforeInsert:-:browse", "afterInsert:-:insert", "afterScroll:-:insert"}));
     // Leaving an untouched new row drops it.
     rs.first();
     EXPECT_TRUE(rs.isEmpty());
@@ -208,6 +215,10 @@ TEST_F(RecordSetEvents, PostedRowTakesItsPlaceInTheDefaultOrder) {
     for (const char* u : {"ANA", "CAIO", "EVA"})
         dbs.shared().execute("insert into USUARIOS (USUARIO) values (?)", {std::string(u)});
     rs.open();
+    std::vector<int> moves;
+    rs.addObserver([&](const RecordSetNotice& n) {
+        if (n.kind == RecordSetNotice::RowMoved) moves.insert(moves.end(), {n.previousRow, n.row});
+    });
     rs.append();
     rs.field("USUARIO").setAsString("BIA");
     rs.post();
@@ -217,6 +228,14 @@ TEST_F(RecordSetEvents, PostedRowTakesItsPlaceInTheDefaultOrder) {
     rs.field("USUARIO").setAsString("AAA");
     rs.post();
     EXPECT_EQ(rs.recNo(), 1);
+    EXPECT_EQ(moves, (std::vector<int>{3, 1, 3, 0}));
+    // A row whose order columns did not change stays where it is.
+    rs.moveTo(2);
+    rs.edit();
+    rs.field("SENHA").setAsString("X");
+    rs.post();
+    EXPECT_EQ(rs.recNo(), 3);
+    EXPECT_EQ(moves.size(), 4u);
     EXPECT_FALSE(rs.findKey({std::string("EVA")}));
     std::vector<std::string> order;
     for (int r = 0; r < rs.rowCount(); ++r) order.push_back(rs.displayTextAt(r, 0));
@@ -227,8 +246,8 @@ TEST_F(RecordSetEvents, GridAdapterLearnsOfEveryChange) {
     RecordSet& rs = dm.Parcelas;
     std::vector<std::string> notices;
     int handle = rs.addObserver([&](const RecordSetNotice& n) {
-        static const char* names[] = {"reset",   "inserted", "removed", "changed",
-                                      "moved",   "current",  "state"};
+        static const char* names[] = {"reset", "inserted", "removed", "changed",
+                                      "moved", "current",  "state"};
         notices.push_back(std::string(names[n.kind]) + " " + std::to_string(n.row) + " " +
                           std::to_string(n.previousRow));
     });
@@ -239,8 +258,8 @@ TEST_F(RecordSetEvents, GridAdapterLearnsOfEveryChange) {
     rs.edit();
     rs.field("NUMPARCELA").setAsInteger(7);
     rs.cancel();
-    EXPECT_EQ(notices, (Events{"current 1 0", "state 1 1", "changed 1 1", "changed 1 1",
-                               "state 1 1"}));
+    EXPECT_EQ(notices,
+              (Events{"current 1 0", "state 1 1", "changed 1 1", "changed 1 1", "state 1 1"}));
     EXPECT_EQ(rs.valueAt(1, rs.fieldIndex("NUMPARCELA")), Value(I{2}));
     notices.clear();
     rs.insert();

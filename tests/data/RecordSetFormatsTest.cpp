@@ -13,7 +13,7 @@ namespace cp::test {
 namespace {
 
 class BrazilianLocale : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         saved_ = QLocale();
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
@@ -197,7 +197,8 @@ TEST(CompareValues, EmptyFirstAndTrailingBlanksIgnored) {
     EXPECT_LT(detail::compareValues(Value{}, Value{std::int64_t{-5}}), 0);
     EXPECT_EQ(detail::compareValues(Value{}, Value{}), 0);
     EXPECT_EQ(detail::compareValues(Value{std::string("ABC  ")}, Value{std::string("ABC")}), 0);
-    EXPECT_LT(detail::compareValues(Value{std::string("DROGA")}, Value{std::string("DROGA CENTRAL")}), 0);
+    EXPECT_LT(
+        detail::compareValues(Value{std::string("DROGA")}, Value{std::string("DROGA CENTRAL")}), 0);
     // Bytes compare unsigned: an accented capital sorts after Z.
     EXPECT_GT(detail::compareValues(Value{std::string("\xC1GUA")}, Value{std::string("ZEBRA")}), 0);
     EXPECT_LT(detail::compareValues(Value{QDate(2024, 1, 1)}, Value{QDate(2024, 1, 2)}), 0);
@@ -212,19 +213,19 @@ TEST(Filter, ColumnEqualsLiteral) {
     auto terms = detail::parseFilter("Natureza = 'P'", rs);
     ASSERT_EQ(terms.size(), 1u);
     EXPECT_EQ(terms[0].column, 1);
-    std::vector<Value> p{std::int64_t{1}, std::string("P"), std::string("X")};
-    std::vector<Value> r{std::int64_t{2}, std::string("R"), std::string("X")};
-    std::vector<Value> empty{std::int64_t{3}, Value{}, std::string("X")};
-    EXPECT_TRUE(detail::passesFilter(p, terms));
-    EXPECT_FALSE(detail::passesFilter(r, terms));
-    EXPECT_FALSE(detail::passesFilter(empty, terms));
+    auto p = detail::toCells({std::int64_t{1}, std::string("P"), std::string("X")});
+    auto r = detail::toCells({std::int64_t{2}, std::string("R"), std::string("X")});
+    auto empty = detail::toCells({std::int64_t{3}, Value{}, std::string("X")});
+    EXPECT_TRUE(detail::passesFilter(p.data(), terms));
+    EXPECT_FALSE(detail::passesFilter(r.data(), terms));
+    EXPECT_FALSE(detail::passesFilter(empty.data(), terms));
 
     terms = detail::parseFilter("nomeclifor = 'D''AVILA' and CODIGOCPR <> 2", rs);
     ASSERT_EQ(terms.size(), 2u);
-    std::vector<Value> quoted{std::int64_t{1}, std::string("P"), std::string("D'AVILA")};
-    EXPECT_TRUE(detail::passesFilter(quoted, terms));
-    quoted[0] = std::int64_t{2};
-    EXPECT_FALSE(detail::passesFilter(quoted, terms));
+    auto quoted = detail::toCells({std::int64_t{1}, std::string("P"), std::string("D'AVILA")});
+    EXPECT_TRUE(detail::passesFilter(quoted.data(), terms));
+    quoted[0].setInt(2);
+    EXPECT_FALSE(detail::passesFilter(quoted.data(), terms));
 
     EXPECT_TRUE(detail::parseFilter("  ", rs).empty());
     EXPECT_THROW(detail::parseFilter("NATUREZA = 'P", rs), DataError);

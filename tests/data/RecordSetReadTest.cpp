@@ -8,6 +8,7 @@
 #include "data/Modules.h"
 #include "data/SessionState.h"
 #include "support/FbDatabases.h"
+#include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {
@@ -17,7 +18,7 @@ using S = std::string;
 using I = std::int64_t;
 
 class RecordSetRead : public ::testing::Test {
-protected:
+  protected:
     RecordSetRead() : dbs(env.suiteDir()), dm(env, session) {
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         env.setNow(QDateTime(QDate(2025, 6, 1), QTime(10, 0)));

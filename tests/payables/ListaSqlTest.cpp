@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "payables/ListaSql.h"
 #include "data/SessionState.h"
+#include "payables/ListaSql.h"
 
 namespace cp::test {
 
@@ -44,14 +44,6 @@ TEST(ListaSql, SettlementStatementsAreExactAndTheAmountAlwaysHasAPoint) {
     QLocale::setDefault(QLocale::c());
 }
 
-TEST(ListaSql, AmountsWithAPointKeepOneIntegerDigitAndTwoDecimals) {
-    EXPECT_EQ(valorComPonto(0), "0.00");
-    EXPECT_EQ(valorComPonto(5), "0.05");
-    EXPECT_EQ(valorComPonto(-5), "-0.05");
-    EXPECT_EQ(valorComPonto(100000), "1000.00");
-    EXPECT_EQ(valorComPonto(INT64_MIN), "-92233720368547758.08");
-}
-
 TEST(ListaSql, TotalsAreGroupedWithTheLocaleSeparators) {
     const QLocale br(QLocale::Portuguese, QLocale::Brazil);
     const QLocale us(QLocale::English, QLocale::UnitedStates);
@@ -64,19 +56,6 @@ TEST(ListaSql, TotalsAreGroupedWithTheLocaleSeparators) {
     EXPECT_EQ(textoTotal(1234.56, us), QStringLiteral("R$ 1,234.56"));
     EXPECT_EQ(textoTotal(-40.0, br), QStringLiteral("R$ -40,00"));
     EXPECT_EQ(textoTotal(-0.001, br), QStringLiteral("R$ 0,00"));
-}
-
-TEST(ListaSql, EachRowCountsInExactlyOneTotal) {
-    TotaisLista t;
-    t.soma(100.00, 40.00);  // partly paid: only the paid amount counts
-    t.soma(50.00, 0);       // open, or cancelled to 0.00
-    t.soma(0, 0);           // null amounts read as zero
-    t.soma(0.10, 0);
-    t.soma(0.20, 0);
-    EXPECT_DOUBLE_EQ(t.pago, 40.00);
-    EXPECT_DOUBLE_EQ(t.aPagar, 50.30);
-    EXPECT_EQ(textoTotal(t.aPagar, QLocale(QLocale::Portuguese, QLocale::Brazil)),
-              QStringLiteral("R$ 50,30"));
 }
 
 }  // namespace cp::test

@@ -3,11 +3,18 @@
 #pragma once
 
 #include <QByteArray>
+#include <QLocale>
 #include <string>
 
-#include "support/FbDatabases.h"
+#include "support/SuiteDatabases.h"
 
 namespace cp::test {
+
+// Dates, times and numbers as the suite's operators see them (day/month/year,
+// decimal comma), whatever the machine's locale.
+inline void usaLocaleDaSuite() {
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+}
 
 inline const char* const kRotuloIP = "IP DO SERVIDOR CENTRAL.........................:";
 inline const char* const kRotuloLogoff = "TEMPO PARA LOGOFF AUTOMATICO...................:";
@@ -20,8 +27,8 @@ inline QByteArray linhaIni(const char* rotulo, const std::string& valor) {
 // Rows most start-up tests need: the user's work area 01, two payment
 // conditions, the installment defaults, three accounts (one receivable) with
 // installments, and the period of March 2024.
-inline void semeiaDados(SuiteDatabases& dbs, const std::string& usuario = "caixa1") {
-    fb::Attachment& s = dbs.shared();
+inline void semeiaDados(fb::Attachment& s, fb::Attachment& estacao,
+                        const std::string& usuario = "caixa1") {
     s.execute("insert into ESTACOES (ESTACAO, DATBASNAM, USUARIO) values ('01', 'BRUNDELO01', ?)",
               {usuario});
     s.execute(
@@ -50,8 +57,12 @@ inline void semeiaDados(SuiteDatabases& dbs, const std::string& usuario = "caixa
     s.execute(
         "insert into PARCELAS (CODIGOPARC, CODIGOCPR, ESTACAO, NUMPARCELA, VALORPARCELA, "
         "DATAVENCIM) values (2, 2, '01', 1, 320.50, '2024-03-20')");
-    dbs.workstation().execute(
+    estacao.execute(
         "insert into PERIODO (DATAINICIAL, DATAFINAL) values ('2024-03-01', '2024-03-31')");
+}
+
+inline void semeiaDados(SuiteDatabases& dbs, const std::string& usuario = "caixa1") {
+    semeiaDados(dbs.shared(), dbs.workstation(), usuario);
     dbs.release();
 }
 

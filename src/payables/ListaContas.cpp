@@ -1,0 +1,144 @@
+// The list view's controls, the list statement with its totals, and the
+// switch between the unpaid and the all-installments view.
+#include "payables/ListaContas.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+
+#include "data/Modules.h"
+#include "data/SessionState.h"
+#include "payables/ListaSql.h"
+#include "shell/DataWidgets.h"
+#include "shell/ErrorHandler.h"
+#include "shell/Form1.h"
+#include "shell/Toolkit.h"
+
+namespace cp {
+
+namespace {
+
+QLabel* rotulo(QWidget* pai, const char* nome, const QString& texto, int px, bool negrito) {
+    auto* l = new QLabel(texto, pai);
+    l->setObjectName(QLatin1String(nome));
+    l->setFont(suiteFont(QStringLiteral("MS Sans Serif"), px, negrito));
+    setFontColor(l, kNavy);
+    return l;
+}
+
+}  // namespace
+
+ListaContas::ListaContas(Form1& form)
+    : QObject(&form),
+      form_(form),
+      env_(form.env),
+      sessao_(form.sessao),
+      dm_(*form.DM),
+      dm2_(*form.DM2) {
+    montaGrade();
+    montaBarraPeriodo();
+    montaBarraTotais();
+}
+
+ListaContas::~ListaContas() = default;
+
+void ListaContas::montaGrade() {
+    const auto c = Qt::AlignHCenter, l = Qt::AlignLeft, r = Qt::AlignRight;
+    std::vector<GridColumn> colunas = {
+        {QStringLiteral("Data Venc."), "DATAVENCIM", 70, c, c, false, {}},
+        {QStringLiteral("Descrição"), "DESCRICAO", 220, l, l, true, {}},
+        {QStringLiteral("Fornecedor"), "NOMECLIFOR", 128, l, l, true, {}},
+        {QStringLiteral("N. Fiscal"), "NFISCAL", 60, l, l, false, {}},
+        {QStringLiteral("Parc."), "NUMPARCELA", 36, c, c, true, {}},
+        {QStringLiteral(" Valor R$ "), "VALORPARCELA", 80, r, r, false, {}},
+        {QStringLiteral("Data Pgto."), "DATAPAGTO", 70, c, c, false, {}},
+        {QStringLiteral("Val Pago R$"), "VALORPAGO", 86, r, r, false, {}},
+        {QStringLiteral("N. Docum."), "NUMDOCUMENTO", 70, r, l, false, {}},
+        {QStringLiteral("CODIGOCPR"), "CODIGOCPR", -1, r, l, false, {}},
+    };
+    DBGrid5 = new DBGrid(env_, dm_.Query2, std::move(colunas), form_.PainelVelmora);
+    DBGrid5->setObjectName(QStringLiteral("DBGrid5"));
+    DBGrid5->setFont(suiteFont(QStringLiteral("MS Sans Serif"), 13));
+    DBGrid5->setGeometry(4, 70, 791, 450);
+
+    PopupMenu1 = new QMenu(DBGrid5);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    Quitarestaconta1 = PopupMenu1->addAction(QStringLiteral("Quitar esta conta"));
+    Quitarestaconta1->setObjectName(QStringLiteral("Quitarestaconta1"));
+    Cancelarquitao1 = PopupMenu1->addAction(QStringLiteral("Cancelar quitação"));
+    Cancelarquitao1->setObjectName(QStringLiteral("Cancelarquitao1"));
+    DBGrid5->setPopupMenu(PopupMenu1);
+    connectGuarded(env_, Quitarestaconta1, &QAction::triggered, this,
+                   [this] { Quitarestaconta1Click(); });
+    connectGuarded(env_, Cancelarquitao1, &QAction::triggered, this,
+                   [this] { Cancelarquitao1Click(); });
+}
+
+void ListaContas::montaBarraTotais() {
+    PainelTotais = new QFrame(form_.PainelVelmora);
+    PainelTotais->setObjectName(QStringLiteral("PainelTotais"));
+    PainelTotais->setFrameShape(QFrame::NoFrame);
+    PainelTotais->setGeometry(47, 523, 699, 29);
+    setFontColor(PainelTotais, kNavy);
+
+    Label9 = rotulo(PainelTotais, "Label9", QStringLiteral("Total a pagar: "), 11, false);
+    Label9->move(225, 8);
+    Label9->adjustSize();
+    Label2 = rotulo(PainelTotais, "Label2", QString(), 13, true);
+    Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label2->setGeometry(299, 7, 94, 16);
+    Label27 = rotulo(PainelTotais, "Label27", QStringLiteral("Total pago: "), 11, false);
+    Label27->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label27->move(517, 8);
+    Label27->adjustSize();
+    Label15 = rotulo(PainelTotais, "Label15", QString(), 13, true);
+    Label15->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label15->setGeometry(581, 5, 99, 16);
+}
+
+void ListaContas::MontaQuery2() {
+    RecordSet& q = dm_.Query2;
+    q.close();
+    q.setCommandText(
+        sqlLista(sessao_.DataIniPeriodo, sessao_.DataFimPeriodo, sessao_.FiltroAPagar));
+    q.open();
+
+    // One pass over the rows as read, without moving the cursor row by row.
+    const int colParcela = q.fieldIndex("VALORPARCELA");
+    const int colPago = q.fieldIndex("VALORPAGO");
+    TotaisLista totais;
+    const int n = q.rowCount();
+    for (int i = 0; i < n; ++i) {
+        const Value& pago = q.valueAt(i, colPago);
+        const Value& parcela = q.valueAt(i, colParcela);
+        const auto* p = std::get_if<std::int64_t>(&pago);
+        const auto* v = std::get_if<std::int64_t>(&parcela);
+        totais.soma(v ? static_cast<double>(*v) / 100.0 : 0.0,
+                    p ? static_cast<double>(*p) / 100.0 : 0.0);
+    }
+    totalAPagar_ = totais.aPagar;
+    totalPago_ = totais.pago;
+    Label2->setText(textoTotal(totalAPagar_, localeTotais_));
+    Label15->setText(textoTotal(totalPago_, localeTotais_));
+    Label2->repaint();
+    Label15->repaint();
+    if (!q.isEmpty()) q.first();
+}
+
+void ListaContas::BitBtn2Click() {
+    if (BitBtn2->text() == QString::fromUtf8(kMostrarAPagar)) {
+        form_.Label8->setText(QStringLiteral("Contas a Pagar"));
+        BitBtn2->setText(QString::fromUtf8(kMostrarJaPagas));
+        sessao_.FiltroAPagar = kFiltroAPagar;
+    } else {
+        form_.Label8->setText(QStringLiteral("Todas as Contas"));
+        BitBtn2->setText(QString::fromUtf8(kMostrarAPagar));
+        sessao_.FiltroAPagar.clear();
+    }
+    form_.Label8->adjustSize();
+    MontaQuery2();
+}
+
+}  // namespace cp
