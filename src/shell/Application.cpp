@@ -1,7 +1,13 @@
 #include "shell/Application.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QFont>
 #include <QLocale>
+#include <QSocketNotifier>
+#include <QWidget>
+#include <csignal>
 #include <cstdio>
 
 #include "shell/ErrorHandler.h"
@@ -28,6 +34,35 @@ bool Application::notify(QObject* receiver, QEvent* event) {
         }
     }
     return true;
+}
+
+namespace {
+
+int sinalPipe[2] = {-1, -1};
+
+void aoSinal(int) {
+    const char c = 1;
+    // Only async-signal-safe calls here: the event loop does the rest.
+    [[maybe_unused]] ssize_t n = ::write(sinalPipe[1], &c, 1);
+}
+
+}  // namespace
+
+void quitOnTerminationSignals(QWidget* window) {
+    if (sinalPipe[0] < 0 && ::pipe2(sinalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    auto* notifier = new QSocketNotifier(sinalPipe[0], QSocketNotifier::Read, window);
+    QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
+        char buf[16];
+        while (::read(sinalPipe[0], buf, sizeof buf) > 0) {
+        }
+        window->close();
+        QCoreApplication::quit();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = aoSinal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sinal : {SIGTERM, SIGINT, SIGHUP}) sigaction(sinal, &sa, nullptr);
 }
 
 void installSuiteLocale() {

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 
+class QWidget;
+
 #include "data/Environment.h"
 
 namespace cp {
@@ -23,6 +25,13 @@ class Application : public QApplication {
   private:
     Environment* env_ = nullptr;
 };
+
+// Ends the program in order (the window closes, its record sets with it, the
+// event loop returns) when the system asks it to stop: SIGTERM, SIGINT or
+// SIGHUP. The database client installs handlers of its own for these signals
+// when it first attaches, under which the program would not end; call this
+// after the data modules have connected.
+void quitOnTerminationSignals(QWidget* window);
 
 // Maps the typefaces the screens are drawn with to metric-compatible ones:
 // Arial and MS Sans Serif to Liberation Sans, Times New Roman to Liberation

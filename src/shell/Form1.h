@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <memory>
+#include <string>
 
 #include "data/Environment.h"
 #include "data/SessionState.h"
@@ -26,7 +27,7 @@ class PainelConta;
 
 class Form1 : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // `args` are the command-line arguments after the program name.
     Form1(Environment& env, QStringList args, QWidget* parent = nullptr);
     ~Form1() override;
@@ -34,12 +35,23 @@ public:
     // FormCreate: notes the executable's directory and reads BRUNDELO.INI.
     // False when the program must end at once (missing settings file).
     bool FormCreate(const QString& programDir);
-    // The data modules are created after the window, in this order.
+    // The data modules are created after the window, in this order. The
+    // account fields and the due list are built here, bound to their
+    // record sets.
     void setModules(TDM* dm, TDM2* dm2);
 
-    void FormActivate();  // runs once, when the window is first shown
+    // The activation steps, run once when the window is first shown (a modal
+    // message box does not run them again). An error ends them at the step
+    // where it arose and goes to the general error handler; the window then
+    // keeps only "Sair" usable, so it can be closed.
+    void FormActivate();
     void FechaTabelas();
     void BitBtn3Click();  // "Sair"
+
+    // The invoice number and the supplier-name key of the single-account
+    // mode, as Windows-1252 bytes, built from the command-line arguments.
+    static std::string chaveNotaFiscal(const QStringList& args);
+    static std::string chaveNomeFornecedor(const QStringList& args);
 
     // Esc role (cancel button) and Enter role (default button), switched at
     // run time; nullptr takes the role away.
@@ -57,27 +69,45 @@ public:
     std::unique_ptr<Configuracoes> configuracoes;
 
     // Controls of the window, named as the suite names them.
-    QWidget* PainelVelmora = nullptr;   // the account panel; fills the window
-    QLabel* Label8 = nullptr;           // "Contas a Pagar" / "Todas as Contas"
-    QPushButton* BitBtn14 = nullptr;    // "Nova conta"
-    QPushButton* BitBtn11 = nullptr;    // "Detalhes da Conta"
-    QPushButton* BitBtn3 = nullptr;     // "Sair"
+    QWidget* PainelVelmora = nullptr;  // the account panel; fills the window
+    QLabel* Label8 = nullptr;          // "Contas a Pagar" / "Todas as Contas"
+    QPushButton* BitBtn14 = nullptr;   // "Nova conta"
+    QPushButton* BitBtn11 = nullptr;   // "Detalhes da Conta"
+    QPushButton* BitBtn3 = nullptr;    // "Sair"
 
     std::unique_ptr<PainelConta> conta;  // entry fields and installment grid
     std::unique_ptr<ListaContas> lista;  // due list, period bar, totals
     std::unique_ptr<LoginSessao> login;  // login panel and session resume
 
     bool activated() const { return activated_; }
+    // False when an activation step failed and the window was left with only
+    // "Sair" usable.
+    bool activationCompleted() const { return activationCompleted_; }
+    // True once an activation step failed: the screens then leave the
+    // database alone (their focus steps do nothing) until the window closes.
+    bool activationFailed() const { return activationFailed_; }
 
-protected:
+  protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
-private:
+  private:
+    void buildPanel();
+    void passosAtivacao();
+    void modoNavegador();
+    void modoContaUnica();
+    void ativacaoInterrompida();
+    void ajustaTamanhoECentraliza();
+
     QPushButton* cancelButton_ = nullptr;
     QPushButton* defaultButton_ = nullptr;
     bool activated_ = false;
+    bool activationScheduled_ = false;
+    bool activationCompleted_ = false;
+    bool activationFailed_ = false;
+    bool sized_ = false;
 };
 
 }  // namespace cp

@@ -1,0 +1,72 @@
+// The whole start-up against the local Firebird server, reached as the
+// pharmacy's central server is: the settings file names the server, and the
+// program attaches to localhost:C:\brundelo\dados\brundelo.bd and to its
+// work area's twin, which the server knows as aliases.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ShellFixture.h"
+#include "entry/PainelConta.h"
+#include "payables/ListaContas.h"
+#include "shell/DataWidgets.h"
+#include "support/FbServer.h"
+
+namespace cp::test {
+namespace {
+
+TEST(ServidorInicio, TheProgramStartsThroughTheServerAndSendsTheBindingAsSpelled) {
+    CP_REQUIRE_FB_SERVER();
+    usaLocaleDaSuite();
+    ServerDatabases server("01");
+    semeiaDados(server.shared(), server.workstation());
+    server.release();
+
+    TestEnvironment env;
+    env.writeSuiteFile(QStringLiteral("BRUNDELO.INI"),
+                       linhaIni(kRotuloIP, "localhost") + linhaIni(kRotuloLogoff, "10"));
+    env.writeSuiteFile(QStringLiteral("SaltaCP.db"), "");
+
+    TraceSession trace;
+    trace.start(server.sharedConnect());
+    std::unique_ptr<TDM> dm;
+    std::unique_ptr<TDM2> dm2;
+    auto form = std::make_unique<Form1>(env, QStringList{});
+    ASSERT_TRUE(form->FormCreate(env.suiteDir()));
+    dm = std::make_unique<TDM>(env, form->sessao);
+    EXPECT_TRUE(guarded(env, [&] { DataModuleCreate(*dm); }));
+    dm2 = std::make_unique<TDM2>(env, form->sessao);
+    EXPECT_TRUE(guarded(env, [&] { DataModuleCreate(*dm2); }));
+    instalaPersistencia(*dm, *dm2, form->sessao, env);
+    form->setModules(dm.get(), dm2.get());
+    form->show();
+    for (int i = 0; i < 5 && !form->activated(); ++i) QApplication::processEvents();
+    const std::vector<std::string> recebidos = trace.stop();
+
+    EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(form->activationCompleted());
+    EXPECT_EQ(dm->SQLConnection1.database(), server.sharedConnect());
+    EXPECT_EQ(dm2->SQLConnection1.database(), server.workstationConnect());
+    EXPECT_TRUE(dm->SQLConnection1.connected());
+    EXPECT_TRUE(dm2->SQLConnection1.connected());
+    EXPECT_EQ(form->sessao.Estacao, "01");
+    EXPECT_EQ(form->sessao.DataIniPeriodo, QDate(2024, 3, 1));
+    EXPECT_EQ(dm->CONTASPR.recordCount(), 2);
+    EXPECT_TRUE(form->lista->DBGrid5->isVisible());
+
+    // The server received the binding's statement exactly as the suite
+    // spells it, and the accounts' statement of the browser mode.
+    auto recebido = [&](const std::string& sql) {
+        return std::find(recebidos.begin(), recebidos.end(), sql) != recebidos.end();
+    };
+    EXPECT_TRUE(recebido(sqlEstacoesDoUsuario("caixa1")));
+    EXPECT_TRUE(recebido(std::string("Select ") + kCamposCPR +
+                         " from CONTASPR where NATUREZA = 'P' order by CODIGOCPR"));
+
+    form.reset();
+    dm2.reset();
+    dm.reset();
+}
+
+}  // namespace
+}  // namespace cp::test
