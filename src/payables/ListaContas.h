@@ -56,8 +56,8 @@ class ListaContas : public QObject {
     void BitBtn2Click();
     double totalAPagar() const { return totalAPagar_; }
     double totalPago() const { return totalPago_; }
-    // The totals use the operator's locale (QLocale::system()); tests set
-    // another one.
+    // The totals use the program's locale (the operator's, or Brazilian Portuguese
+    // when the system names none), as the grid does; tests set another one.
     void setLocaleTotais(const QLocale& locale) { localeTotais_ = locale; }
 
     // ----- The period bar -----
@@ -116,7 +116,7 @@ class ListaContas : public QObject {
     TDM& dm_;
     TDM2& dm2_;
 
-    QLocale localeTotais_ = QLocale::system();
+    QLocale localeTotais_ = QLocale();
     double totalAPagar_ = 0;
     double totalPago_ = 0;
     // The period as it stood when it was last widened (empty dates stay
