@@ -90,6 +90,28 @@ QString fieldText(RecordSet& set, const std::string& field, bool editing) {
 
 }  // namespace
 
+// ----- FocusVisit -----
+
+bool FocusVisit::enter() {
+    if (entered_ || refusing_) return false;
+    entered_ = true;
+    return true;
+}
+
+bool FocusVisit::leave(QWidget* box, const QFocusEvent& e, const std::function<bool()>& commit) {
+    if (windowFocusChange(e) || refusing_) return false;
+    entered_ = false;
+    if (commit()) return true;
+    // Refused: the focus comes back here once the message is closed.
+    refusing_ = true;
+    entered_ = true;
+    QTimer::singleShot(0, box, [this, box] {
+        box->setFocus(Qt::OtherFocusReason);
+        refusing_ = false;
+    });
+    return false;
+}
+
 QString DBEdit::qtInputMask(const std::string& editMask) {
     if (editMask.empty()) return {};
     // "mask;save-literals;blank": only the mask and the blank character matter
@@ -306,8 +328,7 @@ void DBEdit::keyPressEvent(QKeyEvent* e) {
 void DBEdit::focusInEvent(QFocusEvent* e) {
     QLineEdit::focusInEvent(e);
     // Coming back from a message box is not entering the box again.
-    if (entered_ || refusing_) return;
-    entered_ = true;
+    if (!visit_.enter()) return;
     if (!dirty_) load();
     if (e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason ||
         e->reason() == Qt::OtherFocusReason)
@@ -317,19 +338,7 @@ void DBEdit::focusInEvent(QFocusEvent* e) {
 
 void DBEdit::focusOutEvent(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
-    if (windowFocusChange(*e) || refusing_) return;
-    entered_ = false;
-    if (!commit()) {
-        // Refused: the focus comes back here once the message is closed.
-        refusing_ = true;
-        entered_ = true;
-        QTimer::singleShot(0, this, [this] {
-            setFocus(Qt::OtherFocusReason);
-            refusing_ = false;
-        });
-        return;
-    }
-    runCallback(env_, onExit);
+    if (visit_.leave(this, *e, [this] { return commit(); })) runCallback(env_, onExit);
 }
 
 bool DBEdit::focusNextPrevChild(bool next) {
@@ -466,26 +475,14 @@ void DBComboBox::keyPressEvent(QKeyEvent* e) {
 
 void DBComboBox::focusInEvent(QFocusEvent* e) {
     QComboBox::focusInEvent(e);
-    if (entered_ || refusing_) return;
-    entered_ = true;
+    if (!visit_.enter()) return;
     if (!dirty_) load();
     runCallback(env_, onEnter);
 }
 
 void DBComboBox::focusOutEvent(QFocusEvent* e) {
     QComboBox::focusOutEvent(e);
-    if (windowFocusChange(*e) || refusing_) return;
-    entered_ = false;
-    if (!commit()) {
-        refusing_ = true;
-        entered_ = true;
-        QTimer::singleShot(0, this, [this] {
-            setFocus(Qt::OtherFocusReason);
-            refusing_ = false;
-        });
-        return;
-    }
-    runCallback(env_, onExit);
+    if (visit_.leave(this, *e, [this] { return commit(); })) runCallback(env_, onExit);
 }
 
 bool DBComboBox::focusNextPrevChild(bool next) {

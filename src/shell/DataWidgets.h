@@ -128,6 +128,23 @@ struct BoundCallbacks {
     std::function<void()> onExit;   // focus left, after the typed value was written
 };
 
+// One visit of the focus to a bound box. Entering counts once per visit; a
+// value the record set refuses keeps the box focused, and the focus coming
+// back after the message is not a new visit. Leaving for another window (a
+// message box) does not end the visit.
+class FocusVisit {
+  public:
+    // True when the focus really entered (a new visit).
+    bool enter();
+    // True when the box was really left and `commit` wrote its value; when
+    // `commit` refuses, the focus is sent back to `box`.
+    bool leave(QWidget* box, const QFocusEvent& e, const std::function<bool()>& commit);
+
+  private:
+    bool entered_ = false;  // the focus is here, or left only for another window
+    bool refusing_ = false;
+};
+
 // An edit box bound to one column of the record set's current row. Shows the
 // column's display text; while focused it edits the edit text through the
 // column's edit mask. Typing puts the record set in edit mode. The typed text
@@ -176,8 +193,7 @@ class DBEdit : public QLineEdit, public BoundCallbacks {
     QString emptyMaskText_;
     bool dirty_ = false;
     bool loading_ = false;
-    bool refusing_ = false;
-    bool entered_ = false;  // the focus is here, or left only for another window
+    FocusVisit visit_;
 };
 
 // A combo box bound to one column; the program fills its item list. Typing or
@@ -212,8 +228,7 @@ class DBComboBox : public QComboBox, public BoundCallbacks {
     int observer_ = -1;
     bool dirty_ = false;
     bool loading_ = false;
-    bool refusing_ = false;
-    bool entered_ = false;  // the focus is here, or left only for another window
+    FocusVisit visit_;
 };
 
 // A read-only label showing one column of the current row.
