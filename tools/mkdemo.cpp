@@ -27,7 +27,7 @@
 
 #include "data/Cp1252.h"
 #include "data/fb/fb.h"
-#include "session/UChKProt.h"
+#include "logic/UChKProt.h"
 
 namespace {
 

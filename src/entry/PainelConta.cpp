@@ -7,7 +7,7 @@
 #include "data/Cp1252.h"
 #include "data/Modules.h"
 #include "shell/DataWidgets.h"
-#include "shell/Form1.h"
+#include "app/Form1.h"
 #include "shell/Toolkit.h"
 
 namespace cp {

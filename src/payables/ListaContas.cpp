@@ -10,10 +10,10 @@
 
 #include "data/Modules.h"
 #include "data/SessionState.h"
-#include "payables/ListaSql.h"
+#include "logic/ListaSql.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
-#include "shell/Form1.h"
+#include "app/Form1.h"
 #include "shell/Toolkit.h"
 
 namespace cp {

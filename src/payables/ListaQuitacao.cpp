@@ -5,7 +5,7 @@
 #include "data/Modules.h"
 #include "data/Persistencia.h"
 #include "payables/ListaContas.h"
-#include "payables/ListaSql.h"
+#include "logic/ListaSql.h"
 #include "shell/DataWidgets.h"
 
 namespace cp {

@@ -14,11 +14,11 @@
 #include "data/Cp1252.h"
 #include "data/Modules.h"
 #include "payables/ListaContas.h"
-#include "session/Sessao.h"
-#include "session/UChKProt.h"
+#include "logic/Sessao.h"
+#include "logic/UChKProt.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
-#include "shell/Form1.h"
+#include "app/Form1.h"
 #include "shell/Toolkit.h"
 
 namespace cp {

@@ -3,7 +3,7 @@
 #include <QPushButton>
 
 #include "ListaFixture.h"
-#include "payables/ListaSql.h"
+#include "logic/ListaSql.h"
 
 namespace cp::test {
 

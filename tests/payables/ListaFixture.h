@@ -21,7 +21,7 @@
 #include "data/SessionState.h"
 #include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"
-#include "shell/Form1.h"
+#include "app/Form1.h"
 #include "support/FbDatabases.h"
 #include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "Semeia.h"
+#include "support/Semeia.h"
 #include "data/Conexoes.h"
 #include "data/Cp1252.h"
 #include "data/Formats.h"

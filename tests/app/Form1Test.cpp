@@ -8,12 +8,12 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "ShellFixture.h"
+#include "support/ShellFixture.h"
 #include "data/Cp1252.h"
 #include "entry/PainelConta.h"
 #include "payables/ListaContas.h"
 #include "session/LoginSessao.h"
-#include "shell/Configuracoes.h"
+#include "logic/Configuracoes.h"
 #include "shell/DataWidgets.h"
 
 namespace cp::test {

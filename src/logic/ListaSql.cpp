@@ -1,4 +1,4 @@
-#include "payables/ListaSql.h"
+#include "logic/ListaSql.h"
 
 #include <cmath>
 #include <cstdio>

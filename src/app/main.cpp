@@ -10,10 +10,10 @@
 #include "data/Conexoes.h"
 #include "data/Modules.h"
 #include "data/Persistencia.h"
-#include "shell/Application.h"
+#include "app/Application.h"
 #include "shell/DesktopEnvironment.h"
 #include "shell/ErrorHandler.h"
-#include "shell/Form1.h"
+#include "app/Form1.h"
 
 namespace {
 

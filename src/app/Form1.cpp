@@ -1,4 +1,4 @@
-#include "shell/Form1.h"
+#include "app/Form1.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -16,7 +16,7 @@
 #include "entry/PainelConta.h"
 #include "payables/ListaContas.h"
 #include "session/LoginSessao.h"
-#include "shell/Configuracoes.h"
+#include "logic/Configuracoes.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 #include "shell/Toolkit.h"

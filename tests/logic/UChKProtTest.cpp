@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "session/UChKProt.h"
+#include "logic/UChKProt.h"
 
 namespace cp::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "session/Sessao.h"
+#include "logic/Sessao.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "session/UChKProt.h"
+#include "logic/UChKProt.h"
 
 namespace cp {
 

@@ -11,12 +11,12 @@
 #include <memory>
 #include <string>
 
-#include "Semeia.h"
+#include "support/Semeia.h"
 #include "data/Conexoes.h"
 #include "data/Modules.h"
 #include "data/Persistencia.h"
 #include "shell/ErrorHandler.h"
-#include "shell/Form1.h"
+#include "app/Form1.h"
 #include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 

@@ -1,7 +1,7 @@
 // Connections and the binding of the operating-system user to a work area.
 #include <gtest/gtest.h>
 
-#include "Semeia.h"
+#include "support/Semeia.h"
 #include "data/Conexoes.h"
 #include "data/Cp1252.h"
 #include "data/Modules.h"

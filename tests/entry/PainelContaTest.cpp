@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QTest>
 
-#include "ShellFixture.h"
+#include "support/ShellFixture.h"
 #include "data/Cp1252.h"
 #include "entry/PainelConta.h"
 #include "shell/DataWidgets.h"

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <streambuf>
 
-#include "shell/Configuracoes.h"
+#include "logic/Configuracoes.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {

@@ -1,4 +1,4 @@
-#include "shell/Configuracoes.h"
+#include "logic/Configuracoes.h"
 
 #include <QString>
 #include <filesystem>

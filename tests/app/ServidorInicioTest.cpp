@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "ShellFixture.h"
+#include "support/ShellFixture.h"
 #include "entry/PainelConta.h"
 #include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "data/SessionState.h"
-#include "payables/ListaSql.h"
+#include "logic/ListaSql.h"
 
 namespace cp::test {
 

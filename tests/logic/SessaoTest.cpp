@@ -5,7 +5,7 @@
 #include <QFile>
 #include <map>
 
-#include "session/Sessao.h"
+#include "logic/Sessao.h"
 #include "shell/ErrorHandler.h"
 #include "support/TestEnvironment.h"
 
