@@ -17,14 +17,13 @@
 #include <QApplication>
 #include <memory>
 
-#include "data/Conexoes.h"
-#include "data/Modules.h"
-#include "data/Persistencia.h"
-#include "data/SessionState.h"
-#include "payables/ListaContas.h"
-#include "logic/ListaSql.h"
-#include "shell/DataWidgets.h"
 #include "app/Form1.h"
+#include "app/Programa.h"
+#include "data/Modules.h"
+#include "data/SessionState.h"
+#include "logic/ListaSql.h"
+#include "payables/ListaContas.h"
+#include "shell/DataWidgets.h"
 #include "support/FbDatabases.h"
 #include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
@@ -44,10 +43,12 @@ const QDate kIniPequeno(2030, 1, 1), kFimPequeno(2030, 12, 31);
 struct Suite {
     TestEnvironment env;
     std::unique_ptr<SuiteDatabases> dbs;
-    std::unique_ptr<Form1> form;
-    std::unique_ptr<TDM> dm;
-    std::unique_ptr<TDM2> dm2;
-    ListaContas* lista = nullptr;  // the window's own
+    std::unique_ptr<Programa> programa;
+    // The program's own.
+    Form1* form = nullptr;
+    TDM* dm = nullptr;
+    TDM2* dm2 = nullptr;
+    ListaContas* lista = nullptr;
 
     Suite() {
         dbs = std::make_unique<SuiteDatabases>(env.suiteDir());
@@ -81,14 +82,11 @@ struct Suite {
         env.writeSuiteFile(QStringLiteral("SaltaCP.db"), "");  // no login panel
 
         // The program's start in browser mode, as its entry runs it.
-        form = std::make_unique<Form1>(env, QStringList{});
-        form->FormCreate(env.suiteDir());
-        dm = std::make_unique<TDM>(env, form->sessao);
-        DataModuleCreate(*dm);
-        dm2 = std::make_unique<TDM2>(env, form->sessao);
-        DataModuleCreate(*dm2);
-        instalaPersistencia(*dm, *dm2, form->sessao, env);
-        form->setModules(dm.get(), dm2.get());
+        programa = std::make_unique<Programa>(env, QStringList{});
+        form = &programa->form();
+        if (!programa->cria(env.suiteDir())) qFatal("start-up ended: no settings file");
+        dm = programa->dm();
+        dm2 = programa->dm2();
         lista = form->lista.get();
         form->show();
         for (int i = 0; i < 10 && !form->activated(); ++i) QApplication::processEvents();
@@ -97,9 +95,10 @@ struct Suite {
         lista->BitBtn2Click();  // all installments
     }
     ~Suite() {
-        form.reset();
-        dm.reset();
-        dm2.reset();
+        form = nullptr;
+        dm = nullptr;
+        dm2 = nullptr;
+        programa.reset();
     }
 
     void periodo(const QDate& ini, const QDate& fim) {

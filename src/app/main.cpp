@@ -1,19 +1,14 @@
-// Program entry: the application, then the main window, the shared-database
-// module and the work area's module, in this order, and the window's event
-// loop until the window closes.
+// Program entry: the application, then the program's start-up (Programa), and
+// the window's event loop until the window closes.
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
-#include <memory>
 
-#include "data/Conexoes.h"
-#include "data/Modules.h"
-#include "data/Persistencia.h"
 #include "app/Application.h"
-#include "shell/DesktopEnvironment.h"
-#include "shell/ErrorHandler.h"
 #include "app/Form1.h"
+#include "app/Programa.h"
+#include "shell/DesktopEnvironment.h"
 
 namespace {
 
@@ -51,23 +46,11 @@ int main(int argc, char** argv) {
     cp::DesktopEnvironment env;
     app.setEnvironment(&env);
 
-    // Declared before the window so that the window, whose bound widgets
-    // follow the record sets, goes first at the end.
-    std::unique_ptr<cp::TDM> dm;
-    std::unique_ptr<cp::TDM2> dm2;
-
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();  // the program's own name
-    cp::Form1 form(env, args);
-    if (!form.FormCreate(QCoreApplication::applicationDirPath() + QLatin1Char('/'))) return 0;
-
-    // A failed step of either module is reported and start-up goes on.
-    dm = std::make_unique<cp::TDM>(env, form.sessao);
-    cp::guarded(env, [&] { cp::DataModuleCreate(*dm); });
-    dm2 = std::make_unique<cp::TDM2>(env, form.sessao);
-    cp::guarded(env, [&] { cp::DataModuleCreate(*dm2); });
-    cp::instalaPersistencia(*dm, *dm2, form.sessao, env);
-    form.setModules(dm.get(), dm2.get());
+    cp::Programa programa(env, args);
+    cp::Form1& form = programa.form();
+    if (!programa.cria(QCoreApplication::applicationDirPath() + QLatin1Char('/'))) return 0;
     cp::quitOnTerminationSignals(&form);
 
     FimAposPrimeiraPintura medicao(form);

@@ -8,13 +8,14 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "support/ShellFixture.h"
 #include "data/Cp1252.h"
 #include "entry/PainelConta.h"
+#include "logic/Configuracoes.h"
 #include "payables/ListaContas.h"
 #include "session/LoginSessao.h"
-#include "logic/Configuracoes.h"
 #include "shell/DataWidgets.h"
+#include "shell/ErrorHandler.h"
+#include "support/ShellFixture.h"
 
 namespace cp::test {
 namespace {
@@ -36,8 +37,8 @@ TEST_F(Inicio, TheWindowIsBuiltWithItsPanelsHiddenAndItsCaption) {
     ASSERT_TRUE(cria());
     EXPECT_EQ(form->windowTitle(), QStringLiteral(" BRUNDELO - Financeiro"));
     EXPECT_EQ(form->size(), QSize(808, 608)) << "no frame on this platform: all of it is client";
-    EXPECT_FALSE(form->PainelVelmora->isVisibleTo(form.get()));
-    EXPECT_FALSE(form->login->PainelLogin->isVisibleTo(form.get()));
+    EXPECT_FALSE(form->PainelVelmora->isVisibleTo(form));
+    EXPECT_FALSE(form->login->PainelLogin->isVisibleTo(form));
     EXPECT_EQ(form->Label8->text(), QStringLiteral("Contas a Pagar"));
     EXPECT_EQ(form->Label8->pos(), QPoint(46, 8));
     EXPECT_TRUE(form->Label8->font().bold());
@@ -238,7 +239,7 @@ TEST_F(Inicio, ADatabaseErrorEndsTheActivationAndLeavesOnlySairUsable) {
 
     // Esc answers "Sair", which closes the window.
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(form.get(), &esc);
+    QApplication::sendEvent(form, &esc);
     EXPECT_FALSE(form->isVisible());
 }
 
@@ -282,7 +283,7 @@ TEST_F(Inicio, EscAndEnterClickTheButtonsHoldingThoseRoles) {
     QObject::connect(padrao, &QPushButton::clicked, [&] { ++dflt; });
     auto tecla = [&](int key) {
         QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(form.get(), &e);
+        QApplication::sendEvent(form, &e);
     };
     tecla(Qt::Key_Escape);
     tecla(Qt::Key_Return);

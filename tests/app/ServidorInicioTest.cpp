@@ -6,11 +6,12 @@
 
 #include <algorithm>
 
-#include "support/ShellFixture.h"
+#include "data/Conexoes.h"
 #include "entry/PainelConta.h"
 #include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"
 #include "support/FbServer.h"
+#include "support/ShellFixture.h"
 
 namespace cp::test {
 namespace {
@@ -29,16 +30,11 @@ TEST(ServidorInicio, TheProgramStartsThroughTheServerAndSendsTheBindingAsSpelled
 
     TraceSession trace;
     trace.start(server.sharedConnect());
-    std::unique_ptr<TDM> dm;
-    std::unique_ptr<TDM2> dm2;
-    auto form = std::make_unique<Form1>(env, QStringList{});
-    ASSERT_TRUE(form->FormCreate(env.suiteDir()));
-    dm = std::make_unique<TDM>(env, form->sessao);
-    EXPECT_TRUE(guarded(env, [&] { DataModuleCreate(*dm); }));
-    dm2 = std::make_unique<TDM2>(env, form->sessao);
-    EXPECT_TRUE(guarded(env, [&] { DataModuleCreate(*dm2); }));
-    instalaPersistencia(*dm, *dm2, form->sessao, env);
-    form->setModules(dm.get(), dm2.get());
+    auto programa = std::make_unique<Programa>(env, QStringList{});
+    ASSERT_TRUE(programa->cria(env.suiteDir()));
+    Form1* form = &programa->form();
+    TDM* dm = programa->dm();
+    TDM2* dm2 = programa->dm2();
     form->show();
     for (int i = 0; i < 5 && !form->activated(); ++i) QApplication::processEvents();
     const std::vector<std::string> recebidos = trace.stop();
@@ -63,9 +59,7 @@ TEST(ServidorInicio, TheProgramStartsThroughTheServerAndSendsTheBindingAsSpelled
     EXPECT_TRUE(recebido(std::string("Select ") + kCamposCPR +
                          " from CONTASPR where NATUREZA = 'P' order by CODIGOCPR"));
 
-    form.reset();
-    dm2.reset();
-    dm.reset();
+    programa.reset();
 }
 
 }  // namespace

@@ -15,13 +15,12 @@
 #include <optional>
 #include <string>
 
-#include "data/Conexoes.h"
+#include "app/Form1.h"
+#include "app/Programa.h"
 #include "data/Modules.h"
-#include "data/Persistencia.h"
 #include "data/SessionState.h"
 #include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"
-#include "app/Form1.h"
 #include "support/FbDatabases.h"
 #include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
@@ -54,28 +53,27 @@ class ListaTeste : public ::testing::Test {
     // watch.
     void fecha() {
         lista = nullptr;
-        form.reset();
-        dm.reset();
-        dm2.reset();
+        form = nullptr;
+        dm = nullptr;
+        dm2 = nullptr;
+        programa.reset();
     }
 
     // The program's start in browser mode, up to the end of the window's
     // activation, with the window active (the keyboard tests need it).
     void abreLista() {
         dbs->release();  // the program's own connections only
-        form = std::make_unique<Form1>(env, QStringList{});
-        ASSERT_TRUE(form->FormCreate(env.suiteDir()));
-        dm = std::make_unique<TDM>(env, form->sessao);
-        DataModuleCreate(*dm);
-        dm2 = std::make_unique<TDM2>(env, form->sessao);
-        DataModuleCreate(*dm2);
-        instalaPersistencia(*dm, *dm2, form->sessao, env);
-        form->setModules(dm.get(), dm2.get());
+        programa = std::make_unique<Programa>(env, QStringList{});
+        form = &programa->form();
+        ASSERT_TRUE(programa->cria(env.suiteDir()));
+        ASSERT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();
+        dm = programa->dm();
+        dm2 = programa->dm2();
         lista = form->lista.get();
         lista->setLocaleTotais(QLocale(QLocale::Portuguese, QLocale::Brazil));
         form->show();
         form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
         for (int i = 0; i < 10 && !form->activated(); ++i) QApplication::processEvents();
         ASSERT_TRUE(form->activationCompleted()) << env.messages.join('\n').toStdString();
         ASSERT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();
@@ -131,10 +129,12 @@ class ListaTeste : public ::testing::Test {
 
     TestEnvironment env;
     std::unique_ptr<SuiteDatabases> dbs;
-    std::unique_ptr<Form1> form;
-    std::unique_ptr<TDM> dm;
-    std::unique_ptr<TDM2> dm2;
-    ListaContas* lista = nullptr;  // the window's own
+    std::unique_ptr<Programa> programa;
+    // The program's own.
+    Form1* form = nullptr;
+    TDM* dm = nullptr;
+    TDM2* dm2 = nullptr;
+    ListaContas* lista = nullptr;
 };
 
 }  // namespace cp::test

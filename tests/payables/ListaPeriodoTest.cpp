@@ -104,12 +104,12 @@ TEST_F(ListaPeriodo, AltPPutsTheFocusOnTheStartDateOnlyWhileTheBarIsShown) {
     periodo(QDate(2024, 3, 1), QDate(2024, 3, 31));
     abreLista();
     lista->DBGrid5->setFocus();
-    QTest::keyClick(form.get(), Qt::Key_P, Qt::AltModifier);
+    QTest::keyClick(form, Qt::Key_P, Qt::AltModifier);
     EXPECT_EQ(QApplication::focusWidget(), lista->DBEdit5);
 
     lista->DBGrid5->setFocus();
     lista->Panel10->hide();
-    QTest::keyClick(form.get(), Qt::Key_P, Qt::AltModifier);
+    QTest::keyClick(form, Qt::Key_P, Qt::AltModifier);
     EXPECT_EQ(QApplication::focusWidget(), lista->DBGrid5);
 }
 

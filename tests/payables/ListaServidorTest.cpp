@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "ListaFixture.h"
+#include "data/Persistencia.h"
 #include "support/FbServer.h"
 
 namespace cp::test {

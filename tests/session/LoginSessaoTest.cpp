@@ -10,16 +10,15 @@
 #include <QtTest/QTest>
 #include <memory>
 
-#include "data/Conexoes.h"
+#include "app/Form1.h"
+#include "app/Programa.h"
 #include "data/Modules.h"
-#include "data/Persistencia.h"
-#include "payables/ListaContas.h"
-#include "session/LoginSessao.h"
 #include "logic/Sessao.h"
 #include "logic/UChKProt.h"
+#include "payables/ListaContas.h"
+#include "session/LoginSessao.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
-#include "app/Form1.h"
 #include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
@@ -73,16 +72,13 @@ class LoginSessaoTest : public ::testing::Test {
     // activation runs (the session check is its last step).
     void inicia() {
         fecha();
-        form = std::make_unique<Form1>(env, QStringList{});
-        ASSERT_TRUE(form->FormCreate(env.suiteDir()));
-        dm = std::make_unique<TDM>(env, form->sessao);
-        guarded(env, [&] { DataModuleCreate(*dm); });
-        dm2 = std::make_unique<TDM2>(env, form->sessao);
-        guarded(env, [&] { DataModuleCreate(*dm2); });
-        instalaPersistencia(*dm, *dm2, form->sessao, env);
-        form->setModules(dm.get(), dm2.get());
+        programa = std::make_unique<Programa>(env, QStringList{});
+        form = &programa->form();
+        ASSERT_TRUE(programa->cria(env.suiteDir()));
+        dm = programa->dm();
+        dm2 = programa->dm2();
         form->show();
-        QApplication::setActiveWindow(form.get());
+        QApplication::setActiveWindow(form);
         for (int i = 0; i < 10 && !form->activated(); ++i) QApplication::processEvents();
         QApplication::processEvents();
         ASSERT_TRUE(form->activated());
@@ -91,9 +87,10 @@ class LoginSessaoTest : public ::testing::Test {
 
     void fecha() {
         login = nullptr;
-        form.reset();
-        dm2.reset();
-        dm.reset();
+        form = nullptr;
+        dm = nullptr;
+        dm2 = nullptr;
+        programa.reset();
     }
 
     void logon(const QByteArray& bytes) { env.writeSuiteFile(kArqLogon, bytes); }
@@ -107,9 +104,11 @@ class LoginSessaoTest : public ::testing::Test {
 
     TestEnvironment env;
     std::unique_ptr<SuiteDatabases> dbs;
-    std::unique_ptr<TDM> dm;
-    std::unique_ptr<TDM2> dm2;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<Programa> programa;
+    // The program's own.
+    TDM* dm = nullptr;
+    TDM2* dm2 = nullptr;
+    Form1* form = nullptr;
     LoginSessao* login = nullptr;
 };
 

@@ -1,6 +1,5 @@
 // A suite directory with fresh embedded databases and a little data, the
-// settings file, and the start-up of the program in the order the program
-// entry follows (window, TDM, TDM2, persistence, modules given to the window).
+// settings file, and the program started as its entry starts it (Programa).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,12 +10,10 @@
 #include <memory>
 #include <string>
 
-#include "support/Semeia.h"
-#include "data/Conexoes.h"
-#include "data/Modules.h"
-#include "data/Persistencia.h"
-#include "shell/ErrorHandler.h"
 #include "app/Form1.h"
+#include "app/Programa.h"
+#include "data/Modules.h"
+#include "support/Semeia.h"
 #include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
@@ -33,15 +30,12 @@ class ShellFixture : public ::testing::Test {
     // Window, modules and the window's creation; false when FormCreate ended
     // the program.
     bool cria(const QStringList& args = {}) {
-        form = std::make_unique<Form1>(env, args);
-        if (!form->FormCreate(env.suiteDir())) return false;
-        dm = std::make_unique<TDM>(env, form->sessao);
-        guarded(env, [&] { DataModuleCreate(*dm); });
-        dm2 = std::make_unique<TDM2>(env, form->sessao);
-        guarded(env, [&] { DataModuleCreate(*dm2); });
-        instalaPersistencia(*dm, *dm2, form->sessao, env);
-        form->setModules(dm.get(), dm2.get());
-        return true;
+        programa = std::make_unique<Programa>(env, args);
+        form = &programa->form();
+        const bool criado = programa->cria(env.suiteDir());
+        dm = programa->dm();
+        dm2 = programa->dm2();
+        return criado;
     }
 
     // Shows the window and lets its activation run.
@@ -56,23 +50,25 @@ class ShellFixture : public ::testing::Test {
     void ativa() {
         form->show();
         form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
         for (int i = 0; i < 5 && !form->activated(); ++i) QApplication::processEvents();
         QApplication::processEvents();
     }
 
     void TearDown() override {
-        form.reset();
-        dm2.reset();
-        dm.reset();
+        form = nullptr;
+        dm = nullptr;
+        dm2 = nullptr;
+        programa.reset();
     }
 
     TestEnvironment env;
     std::unique_ptr<SuiteDatabases> dbs;
-    // The modules outlive the window, whose widgets follow their record sets.
-    std::unique_ptr<TDM> dm;
-    std::unique_ptr<TDM2> dm2;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<Programa> programa;
+    // The program's own.
+    Form1* form = nullptr;
+    TDM* dm = nullptr;
+    TDM2* dm2 = nullptr;
 };
 
 }  // namespace cp::test
