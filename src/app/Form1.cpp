@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -14,9 +13,9 @@
 #include "data/Cp1252.h"
 #include "data/Modules.h"
 #include "entry/PainelConta.h"
+#include "logic/Configuracoes.h"
 #include "payables/ListaContas.h"
 #include "session/LoginSessao.h"
-#include "logic/Configuracoes.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 #include "shell/Toolkit.h"
@@ -64,7 +63,7 @@ QPushButton* botao(QWidget* parent, const char* name, const QString& caption, co
 }  // namespace
 
 Form1::Form1(Environment& environment, QStringList args, QWidget* parent)
-    : QMainWindow(parent), env(environment), argumentos(argumentosAteVazio(std::move(args))) {
+    : JanelaPrincipal(environment, parent), argumentos(argumentosAteVazio(std::move(args))) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral(" BRUNDELO - Financeiro"));
     auto* client = new QWidget(this);
@@ -338,38 +337,6 @@ void Form1::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
-void Form1::setCancelButton(QPushButton* b) { cancelButton_ = b; }
-
-void Form1::setDefaultButton(QPushButton* b) {
-    if (defaultButton_) defaultButton_->setDefault(false);
-    defaultButton_ = b;
-    if (b) b->setDefault(true);
-}
-
-void Form1::focusNext() {
-    if (!commitFocusedEditor(this)) return;  // the field refused its text
-    focusNextPrevChild(true);
-}
-
-void Form1::keyPressEvent(QKeyEvent* e) {
-    auto usavel = [](QPushButton* b) { return b && b->isVisible() && b->isEnabled(); };
-    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
-        if (usavel(cancelButton_)) {
-            cancelButton_->click();
-            return;
-        }
-    } else if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        // Enter clicks the focused button, otherwise the default button.
-        if (auto* focado = qobject_cast<QPushButton*>(focusWidget()); usavel(focado)) {
-            focado->click();
-            return;
-        }
-        if (usavel(defaultButton_)) {
-            defaultButton_->click();
-            return;
-        }
-    }
-    QMainWindow::keyPressEvent(e);
-}
+QWidget* Form1::gradeDaLista() const { return lista ? lista->DBGrid5 : nullptr; }
 
 }  // namespace cp

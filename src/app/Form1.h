@@ -4,28 +4,20 @@
 // inside it and are driven from here.
 #pragma once
 
-#include <QMainWindow>
 #include <QStringList>
 #include <memory>
 #include <string>
 
-#include "data/Environment.h"
-#include "data/SessionState.h"
-
-class QLabel;
-class QPushButton;
-class QFrame;
+#include "shell/JanelaPrincipal.h"
 
 namespace cp {
 
-class TDM;
-class TDM2;
 class Configuracoes;
 class ListaContas;
 class LoginSessao;
 class PainelConta;
 
-class Form1 : public QMainWindow {
+class Form1 : public JanelaPrincipal {
     Q_OBJECT
   public:
     // `args` are the command-line arguments after the program name.
@@ -53,44 +45,18 @@ class Form1 : public QMainWindow {
     static std::string chaveNotaFiscal(const QStringList& args);
     static std::string chaveNomeFornecedor(const QStringList& args);
 
-    // Esc role (cancel button) and Enter role (default button), switched at
-    // run time; nullptr takes the role away.
-    void setCancelButton(QPushButton* b);
-    QPushButton* cancelButton() const { return cancelButton_; }
-    void setDefaultButton(QPushButton* b);
-    // Moves the focus to the next control in tab order, as Tab does.
-    void focusNext();
+    QWidget* gradeDaLista() const override;
 
-    Environment& env;
-    SessionState sessao;
-    TDM* DM = nullptr;
-    TDM2* DM2 = nullptr;
     QStringList argumentos;
     std::unique_ptr<Configuracoes> configuracoes;
-
-    // Controls of the window, named as the suite names them.
-    QWidget* PainelVelmora = nullptr;  // the account panel; fills the window
-    QLabel* Label8 = nullptr;          // "Contas a Pagar" / "Todas as Contas"
-    QPushButton* BitBtn14 = nullptr;   // "Nova conta"
-    QPushButton* BitBtn11 = nullptr;   // "Detalhes da Conta"
-    QPushButton* BitBtn3 = nullptr;    // "Sair"
 
     std::unique_ptr<PainelConta> conta;  // entry fields and installment grid
     std::unique_ptr<ListaContas> lista;  // due list, period bar, totals
     std::unique_ptr<LoginSessao> login;  // login panel and session resume
 
-    bool activated() const { return activated_; }
-    // False when an activation step failed and the window was left with only
-    // "Sair" usable.
-    bool activationCompleted() const { return activationCompleted_; }
-    // True once an activation step failed: the screens then leave the
-    // database alone (their focus steps do nothing) until the window closes.
-    bool activationFailed() const { return activationFailed_; }
-
   protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
@@ -101,12 +67,7 @@ class Form1 : public QMainWindow {
     void ativacaoInterrompida();
     void ajustaTamanhoECentraliza();
 
-    QPushButton* cancelButton_ = nullptr;
-    QPushButton* defaultButton_ = nullptr;
-    bool activated_ = false;
     bool activationScheduled_ = false;
-    bool activationCompleted_ = false;
-    bool activationFailed_ = false;
     bool sized_ = false;
 };
 

@@ -12,8 +12,11 @@
 
 namespace cp {
 
+// The log file of the general error handler, in the suite directory.
+inline const char* const kErrorLogName = "ContasPagar.log";
+
 class Environment {
-public:
+  public:
     virtual ~Environment() = default;
 
     // A modal message with one OK button; returns when the operator closed it.

@@ -7,7 +7,7 @@
 #include "data/Cp1252.h"
 #include "data/Modules.h"
 #include "shell/DataWidgets.h"
-#include "app/Form1.h"
+#include "shell/JanelaPrincipal.h"
 #include "shell/Toolkit.h"
 
 namespace cp {
@@ -44,7 +44,7 @@ QLabel* PainelConta::rotulo(const char* name, const QString& text, int editTop, 
     return l;
 }
 
-PainelConta::PainelConta(Form1& form) : form_(form) {
+PainelConta::PainelConta(JanelaPrincipal& form) : form_(form) {
     QWidget* painel = form.PainelVelmora;
     Environment& env = form.env;
     TDM& dm = *form.DM;

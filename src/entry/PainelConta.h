@@ -12,7 +12,7 @@ class QLabel;
 
 namespace cp {
 
-class Form1;
+class JanelaPrincipal;
 class DBEdit;
 class DBComboBox;
 class DBGrid;
@@ -21,7 +21,7 @@ class DBText;
 class PainelConta {
   public:
     // Builds the fields inside form.PainelVelmora; the data modules exist.
-    explicit PainelConta(Form1& form);
+    explicit PainelConta(JanelaPrincipal& form);
 
     // Focus entering the account panel from outside: refills the pick lists
     // of the installment grid (bank accounts and payment means).
@@ -64,7 +64,7 @@ class PainelConta {
   private:
     QLabel* rotulo(const char* name, const QString& text, int editTop, int editHeight);
 
-    Form1& form_;
+    JanelaPrincipal& form_;
 };
 
 }  // namespace cp

@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "data/Cp1252.h"
+#include "data/Formats.h"
+
 namespace cp {
 
 namespace {
@@ -62,27 +65,8 @@ std::string sqlCancelarQuitacao(std::int64_t numParcela, std::int64_t codigoCPR)
            std::to_string(numParcela) + " and " + " CODIGOCPR = " + std::to_string(codigoCPR);
 }
 
-QString textoTotal(double valor, const QLocale& locale) {
-    // Rounded to cents first, half away from zero, then grouped by thousands.
-    const double centavosD = std::round(valor * 100.0);
-    const bool negativo = centavosD < 0;
-    const long double m = std::fabs(static_cast<long double>(centavosD));
-    const auto inteiro = static_cast<unsigned long long>(std::floor(m / 100));
-    const auto decimais = static_cast<unsigned>(std::fmod(m, 100.0L));
-
-    const QString digitos = QString::number(inteiro);
-    const QString grupo = locale.groupSeparator();
-    QString agrupado;
-    for (qsizetype i = 0; i < digitos.size(); ++i) {
-        if (i > 0 && (digitos.size() - i) % 3 == 0) agrupado += grupo;
-        agrupado += digitos.at(i);
-    }
-    QString texto = QStringLiteral("R$ ");
-    if (negativo && (inteiro != 0 || decimais != 0)) texto += locale.negativeSign();
-    texto += agrupado;
-    texto += locale.decimalPoint();
-    texto += QStringLiteral("%1").arg(decimais, 2, 10, QLatin1Char('0'));
-    return texto;
+QString textoTotal(double valor) {
+    return QStringLiteral("R$ ") + fromCp1252(formatFloat("#,###,##0.00", valor));
 }
 
 }  // namespace cp

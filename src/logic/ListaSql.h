@@ -33,8 +33,9 @@ std::string sqlCancelarQuitacao(std::int64_t numParcela, std::int64_t codigoCPR)
 std::string valorComPonto(std::int64_t centavos);
 
 // A list total: "R$ " + the amount in the pattern "#,###,##0.00" with the
-// separators of `locale` ("R$ 1.234,56" under Brazilian conventions).
-QString textoTotal(double valor, const QLocale& locale);
+// separators of the program's locale ("R$ 1.234,56" under Brazilian
+// conventions), rounded as the pattern rounds the binary value.
+QString textoTotal(double valor);
 
 // The two list totals, summed in binary floating point as the list always
 // showed them. A row counts in exactly one: what was paid when its paid

@@ -6,7 +6,6 @@
 #include <cctype>
 
 #include "data/Cp1252.h"
-#include "shell/ErrorHandler.h"
 
 namespace cp {
 namespace {

@@ -13,7 +13,7 @@
 #include "logic/ListaSql.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
-#include "app/Form1.h"
+#include "shell/JanelaPrincipal.h"
 #include "shell/Toolkit.h"
 
 namespace cp {
@@ -30,7 +30,7 @@ QLabel* rotulo(QWidget* pai, const char* nome, const QString& texto, int px, boo
 
 }  // namespace
 
-ListaContas::ListaContas(Form1& form)
+ListaContas::ListaContas(JanelaPrincipal& form)
     : QObject(&form),
       form_(form),
       env_(form.env),
@@ -120,8 +120,8 @@ void ListaContas::MontaQuery2() {
     }
     totalAPagar_ = totais.aPagar;
     totalPago_ = totais.pago;
-    Label2->setText(textoTotal(totalAPagar_, localeTotais_));
-    Label15->setText(textoTotal(totalPago_, localeTotais_));
+    Label2->setText(textoTotal(totalAPagar_));
+    Label15->setText(textoTotal(totalPago_));
     Label2->repaint();
     Label15->repaint();
     if (!q.isEmpty()) q.first();

@@ -27,7 +27,7 @@ namespace cp {
 class DBEdit;
 class DBGrid;
 class Environment;
-class Form1;
+class JanelaPrincipal;
 class TDM;
 class TDM2;
 struct SessionState;
@@ -44,7 +44,7 @@ class ListaContas : public QObject {
   public:
     // Builds the controls inside form.PainelVelmora; form.DM and form.DM2
     // must exist.
-    explicit ListaContas(Form1& form);
+    explicit ListaContas(JanelaPrincipal& form);
     ~ListaContas() override;
 
     // ----- The list and its totals -----
@@ -56,9 +56,6 @@ class ListaContas : public QObject {
     void BitBtn2Click();
     double totalAPagar() const { return totalAPagar_; }
     double totalPago() const { return totalPago_; }
-    // The totals use the program's locale (the operator's, or Brazilian Portuguese
-    // when the system names none), as the grid does; tests set another one.
-    void setLocaleTotais(const QLocale& locale) { localeTotais_ = locale; }
 
     // ----- The period bar -----
     // Copies the period row (posted or not) into the session, takes the
@@ -110,13 +107,12 @@ class ListaContas : public QObject {
     void depoisDaQuitacao();
     bool listaTemLinha(const QString& semLinha);
 
-    Form1& form_;
+    JanelaPrincipal& form_;
     Environment& env_;
     SessionState& sessao_;
     TDM& dm_;
     TDM2& dm2_;
 
-    QLocale localeTotais_ = QLocale();
     double totalAPagar_ = 0;
     double totalPago_ = 0;
     // The period as it stood when it was last widened (empty dates stay

@@ -16,7 +16,7 @@
 #include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
-#include "app/Form1.h"
+#include "shell/JanelaPrincipal.h"
 #include "shell/Toolkit.h"
 
 namespace cp {

@@ -13,12 +13,11 @@
 
 #include "data/Cp1252.h"
 #include "data/Modules.h"
-#include "payables/ListaContas.h"
 #include "logic/Sessao.h"
 #include "logic/UChKProt.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
-#include "app/Form1.h"
+#include "shell/JanelaPrincipal.h"
 #include "shell/Toolkit.h"
 
 namespace cp {
@@ -84,7 +83,7 @@ class BloqueioAtalhos : public QObject {
 
 }  // namespace
 
-LoginSessao::LoginSessao(Form1& form) : QObject(nullptr), form_(form) { montaPainel(); }
+LoginSessao::LoginSessao(JanelaPrincipal& form) : QObject(nullptr), form_(form) { montaPainel(); }
 
 LoginSessao::~LoginSessao() { liberaAtalhos(); }
 
@@ -248,7 +247,7 @@ void LoginSessao::mostraPainel() {
 }
 
 void LoginSessao::focoNaListaSeContaSemCondicao() {
-    QWidget* lista = form_.lista ? form_.lista->DBGrid5 : nullptr;
+    QWidget* lista = form_.gradeDaLista();
     if (!lista || !lista->isVisibleTo(&form_)) return;
     RecordSet& contas = form_.DM->CONTASPR;
     if (!contas.active() || !contas.field("CONDPAGTO").asString().empty()) return;

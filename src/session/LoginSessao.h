@@ -18,13 +18,13 @@ class QWidget;
 
 namespace cp {
 
-class Form1;
+class JanelaPrincipal;
 
 class LoginSessao : public QObject {
     Q_OBJECT
   public:
     // Builds the panel, hidden, inside the window's client area.
-    explicit LoginSessao(Form1& form);
+    explicit LoginSessao(JanelaPrincipal& form);
     ~LoginSessao() override;
 
     // The session check, the last step of the window's activation: resumes
@@ -70,7 +70,7 @@ class LoginSessao : public QObject {
 
     QObject* bloqueio_ = nullptr;  // keeps the window's shortcuts off while the panel is up
 
-    Form1& form_;
+    JanelaPrincipal& form_;
 };
 
 }  // namespace cp

@@ -15,9 +15,6 @@
 
 namespace cp {
 
-// The log file of the general error handler, in the suite directory.
-inline const char* const kErrorLogName = "ContasPagar.log";
-
 // Text of an exception as the operator sees it (UTF-8 what() texts; server
 // texts are shown as the server wrote them).
 QString errorText(const std::exception& e);

@@ -6,7 +6,6 @@
 #include <map>
 
 #include "logic/Sessao.h"
-#include "shell/ErrorHandler.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {

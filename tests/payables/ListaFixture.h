@@ -70,7 +70,6 @@ class ListaTeste : public ::testing::Test {
         dm = programa->dm();
         dm2 = programa->dm2();
         lista = form->lista.get();
-        lista->setLocaleTotais(QLocale(QLocale::Portuguese, QLocale::Brazil));
         form->show();
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form));

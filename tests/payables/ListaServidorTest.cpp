@@ -89,7 +89,6 @@ TEST(ServerLista, ListAndSettlementStatementsReachTheServerCharacterForCharacter
             todas,
         };
         EXPECT_EQ(compartilhado, esperado);
-        lista->setLocaleTotais(QLocale(QLocale::Portuguese, QLocale::Brazil));
         lista->MontaQuery2();
         EXPECT_EQ(lista->Label2->text(), QStringLiteral("R$ 150,00"));
     }

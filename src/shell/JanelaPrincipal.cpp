@@ -1,0 +1,49 @@
+#include "shell/JanelaPrincipal.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+
+#include "shell/DataWidgets.h"
+
+namespace cp {
+
+JanelaPrincipal::JanelaPrincipal(Environment& environment, QWidget* parent)
+    : QMainWindow(parent), env(environment) {}
+
+JanelaPrincipal::~JanelaPrincipal() = default;
+
+void JanelaPrincipal::setCancelButton(QPushButton* b) { cancelButton_ = b; }
+
+void JanelaPrincipal::setDefaultButton(QPushButton* b) {
+    if (defaultButton_) defaultButton_->setDefault(false);
+    defaultButton_ = b;
+    if (b) b->setDefault(true);
+}
+
+void JanelaPrincipal::focusNext() {
+    if (!commitFocusedEditor(this)) return;  // the field refused its text
+    focusNextPrevChild(true);
+}
+
+void JanelaPrincipal::keyPressEvent(QKeyEvent* e) {
+    auto usavel = [](QPushButton* b) { return b && b->isVisible() && b->isEnabled(); };
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        if (usavel(cancelButton_)) {
+            cancelButton_->click();
+            return;
+        }
+    } else if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        // Enter clicks the focused button, otherwise the default button.
+        if (auto* focado = qobject_cast<QPushButton*>(focusWidget()); usavel(focado)) {
+            focado->click();
+            return;
+        }
+        if (usavel(defaultButton_)) {
+            defaultButton_->click();
+            return;
+        }
+    }
+    QMainWindow::keyPressEvent(e);
+}
+
+}  // namespace cp

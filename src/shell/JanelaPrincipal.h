@@ -1,0 +1,71 @@
+// What the screens see of the main window: its account panel and top
+// buttons, the data modules and the session, the Esc and Enter roles, the
+// tab step, and the state of its activation. The screens (login, account
+// entry, due list) build their controls inside it and ask it, not one
+// another, for what they need from another screen.
+#pragma once
+
+#include <QMainWindow>
+
+#include "data/Environment.h"
+#include "data/SessionState.h"
+
+class QLabel;
+class QPushButton;
+
+namespace cp {
+
+class TDM;
+class TDM2;
+
+class JanelaPrincipal : public QMainWindow {
+    Q_OBJECT
+  public:
+    JanelaPrincipal(Environment& env, QWidget* parent = nullptr);
+    ~JanelaPrincipal() override;
+
+    // Esc role (cancel button) and Enter role (default button), switched at
+    // run time; nullptr takes the role away.
+    void setCancelButton(QPushButton* b);
+    QPushButton* cancelButton() const { return cancelButton_; }
+    void setDefaultButton(QPushButton* b);
+    // Moves the focus to the next control in tab order, as Tab does.
+    void focusNext();
+
+    // The due list's grid, where the operator lands after the login when the
+    // current account has no payment condition; nullptr while there is none.
+    virtual QWidget* gradeDaLista() const { return nullptr; }
+
+    bool activated() const { return activated_; }
+    // False when an activation step failed and the window was left with only
+    // "Sair" usable.
+    bool activationCompleted() const { return activationCompleted_; }
+    // True once an activation step failed: the screens then leave the
+    // database alone (their focus steps do nothing) until the window closes.
+    bool activationFailed() const { return activationFailed_; }
+
+    Environment& env;
+    SessionState sessao;
+    TDM* DM = nullptr;
+    TDM2* DM2 = nullptr;
+
+    // Controls of the window, named as the suite names them.
+    QWidget* PainelVelmora = nullptr;  // the account panel; fills the window
+    QLabel* Label8 = nullptr;          // "Contas a Pagar" / "Todas as Contas"
+    QPushButton* BitBtn14 = nullptr;   // "Nova conta"
+    QPushButton* BitBtn11 = nullptr;   // "Detalhes da Conta"
+    QPushButton* BitBtn3 = nullptr;    // "Sair"
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+    bool activated_ = false;
+    bool activationCompleted_ = false;
+    bool activationFailed_ = false;
+
+  private:
+    QPushButton* cancelButton_ = nullptr;
+    QPushButton* defaultButton_ = nullptr;
+};
+
+}  // namespace cp
