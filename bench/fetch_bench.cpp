@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "data/Connection.h"
 #include "data/fb/fb.h"
 #include "support/FbDatabases.h"
 
@@ -108,7 +109,7 @@ void BM_RawFetch(benchmark::State& state) {
 
     IXpbBuilder* dpb = raw.util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
     dpb->insertString(&status, isc_dpb_user_name, "sysdba");
-    dpb->insertString(&status, isc_dpb_password, "vostremal");
+    dpb->insertString(&status, isc_dpb_password, cp::kSenhaSysdba);
     dpb->insertInt(&status, isc_dpb_sql_dialect, 3);
     IAttachment* att = raw.provider->attachDatabase(
         &status, gDatabase.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status));

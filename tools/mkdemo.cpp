@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "data/Connection.h"
 #include "data/Cp1252.h"
 #include "data/fb/fb.h"
 #include "logic/UChKProt.h"
@@ -721,7 +722,7 @@ fb::Attachment criaBanco(const std::shared_ptr<fb::Client>& client, const fs::pa
     fs::create_directories(arquivo.parent_path());
     fb::AttachParams p;
     p.user = "SYSDBA";
-    p.password = "vostremal";
+    p.password = cp::kSenhaSysdba;
     p.charset = charset;
     return fb::Attachment::create(client, arquivo.string(), p);
 }

@@ -14,23 +14,13 @@ namespace {
 
 constexpr const char* kPrefixoSuite = "C:\\brundelo\\";
 
-fb::AttachParams parametros(const char* charset) {
-    fb::AttachParams p;
-    p.user = "sysdba";
-    p.password = kSenhaSysdba;
-    p.role = "RoleName";
-    p.dialect = 3;
-    p.charset = charset;
-    return p;
-}
-
 // Sets up a connection, closed, for the database string `banco`.
 void preparaConexao(Connection& c, const std::string& banco, const char* charset,
                     const SessionState& sessao, const Environment& env) {
     c.setLibraryPath(bibliotecaCliente(env));
     c.close();
     c.setDatabase(localDoBanco(banco, sessao, env));
-    c.setParams(parametros(charset));
+    c.setParams(parametrosSuite(charset));
 }
 
 // Without a server address the embedded file must be there: a clear message

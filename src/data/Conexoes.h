@@ -24,8 +24,6 @@ inline constexpr const char* kArquivoCaminhoGDS = "CaminhoGDS.txt";
 // The client library's file inside that folder.
 inline constexpr const char* kArquivoBibliotecaCliente = "libfbclient.so.2";
 
-inline constexpr const char* kSenhaSysdba = "vostremal";
-
 // The client library named by CaminhoGDS.txt: its first line (up to 100
 // characters, blanks kept), a separator when it does not end with one, and
 // the library's file name. Empty (the system's default client) when the file

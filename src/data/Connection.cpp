@@ -2,6 +2,16 @@
 
 namespace cp {
 
+fb::AttachParams parametrosSuite(const char* charset) {
+    fb::AttachParams p;
+    p.user = "sysdba";
+    p.password = kSenhaSysdba;
+    p.role = "RoleName";
+    p.charset = charset;
+    p.dialect = 3;
+    return p;
+}
+
 Connection::~Connection() = default;
 
 void Connection::setLibraryPath(std::string path) {

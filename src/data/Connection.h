@@ -15,6 +15,14 @@
 
 namespace cp {
 
+// The password of the database administrator the suite's programs attach as.
+inline constexpr const char* kSenhaSysdba = "vostremal";
+
+// The attach settings of the suite's connections: sysdba with the password
+// above, the role "RoleName", dialect 3 and the character set `charset`
+// (empty: the server's default).
+fb::AttachParams parametrosSuite(const char* charset);
+
 class Connection {
   public:
     Connection() = default;

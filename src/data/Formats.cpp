@@ -114,7 +114,8 @@ std::int64_t pow10(int n) {
     return r;
 }
 
-// value * 10^-from rounded half away from zero to `to` digits.
+}  // namespace
+
 std::int64_t rescale(std::int64_t value, int from, int to) {
     if (to >= from) return value * pow10(to - from);
     std::int64_t d = pow10(from - to);
@@ -122,8 +123,6 @@ std::int64_t rescale(std::int64_t value, int from, int to) {
     if (2 * (r < 0 ? -r : r) >= d) q += value < 0 ? -1 : 1;
     return q;
 }
-
-}  // namespace
 
 std::string formatScaled(std::string_view pattern, std::int64_t value, int scale) {
     NumberPattern p = parseNumberPattern(pattern);

@@ -19,6 +19,10 @@ namespace cp {
 
 // ----- Numbers -----
 
+// A scaled integer (value * 10^-from) given with `to` decimals instead,
+// rounded half away from zero when decimals are dropped.
+std::int64_t rescale(std::int64_t value, int from, int to);
+
 // A scaled integer (value * 10^-scale) through a Delphi-style numeric pattern
 // such as "0.00" or "#,###,##0.00": decimals as the pattern asks (rounded half
 // away from zero), grouping only when the pattern has a ",", the locale's

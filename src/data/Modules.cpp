@@ -176,18 +176,6 @@ std::vector<F> camposPeriodo() {
             F::decimal8("VALORTOTAL2")};
 }
 
-// The connection settings both modules share; the database path, the
-// client library and the character set are set by the start-up code.
-fb::AttachParams connectionParams(const char* charset) {
-    fb::AttachParams p;
-    p.user = "sysdba";
-    p.password = "vostremal";
-    p.role = "RoleName";
-    p.charset = charset;
-    p.dialect = 3;
-    return p;
-}
-
 }  // namespace
 
 TDM::TDM(Environment& e, SessionState& s)
@@ -245,7 +233,7 @@ TDM::TDM(Environment& e, SessionState& s)
              "A.CodigoCPR = B.CodigoCPR order by A.DataVencim ",
              UpdateMode::AllColumns, "PARCELAS"),
       SQLQuery1("SQLQuery1", SQLConnection1) {
-    SQLConnection1.setParams(connectionParams(""));
+    SQLConnection1.setParams(parametrosSuite(""));
     Estacoes.setPrimaryKeyOrderTable("ESTACOES");
     Query2.setLenientColumns(true);
     for (RecordSet* rs : {&CONTASPR, &Parcelas, &Forneced, &PlanoCT, &Contas, &FP, &FormasPG,
@@ -260,7 +248,7 @@ TDM2::TDM2(Environment& e, SessionState& s)
               "select DATAINICIAL, DATAFINAL, HORAINICIAL, HORAFINAL, CHAVE, ESTACAO, NPEDIDO, "
               "NFORMULA, VALORTOTAL, VALORTOTAL2 from PERIODO",
               UpdateMode::AllColumns, "PERIODO") {
-    SQLConnection1.setParams(connectionParams("win1252"));
+    SQLConnection1.setParams(parametrosSuite("win1252"));
     Periodo.setClock([&e] { return e.today(); });
 }
 

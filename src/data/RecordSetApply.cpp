@@ -4,6 +4,7 @@
 #include <map>
 
 #include "data/Connection.h"
+#include "data/Formats.h"
 #include "data/RecordSetImpl.h"
 
 namespace cp {
@@ -32,18 +33,6 @@ struct Reader {
     int scale;  // for Scaled: the field's scale
     FieldType type;
 };
-
-std::int64_t rescale(std::int64_t value, int from, int to) {
-    if (to >= from) {
-        for (; from < to; ++from) value *= 10;
-        return value;
-    }
-    std::int64_t d = 1;
-    for (int k = from; k > to; --k) d *= 10;
-    std::int64_t q = value / d, r = value % d;
-    if (2 * (r < 0 ? -r : r) >= d) q += value < 0 ? -1 : 1;
-    return q;
-}
 
 }  // namespace
 

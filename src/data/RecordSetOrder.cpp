@@ -329,25 +329,6 @@ fb::Value toFb(const Value& v, FieldType type) {
     return std::monostate{};
 }
 
-namespace {
-
-std::int64_t rescaleRound(std::int64_t value, int from, int to) {
-    if (to >= from) {
-        while (from < to) {
-            value *= 10;
-            ++from;
-        }
-        return value;
-    }
-    std::int64_t d = 1;
-    for (int k = from; k > to; --k) d *= 10;
-    std::int64_t q = value / d, r = value % d;
-    if (2 * (r < 0 ? -r : r) >= d) q += value < 0 ? -1 : 1;
-    return q;
-}
-
-}  // namespace
-
 Value fromFb(const fb::Value& v, FieldType type) {
     if (fb::isNull(v)) return {};
     int scale = type == FieldType::Money ? 2 : type == FieldType::Decimal8 ? 8 : 0;
@@ -359,11 +340,11 @@ Value fromFb(const fb::Value& v, FieldType type) {
             } else if constexpr (std::is_same_v<T, std::int64_t>) {
                 if (type == FieldType::String) return std::to_string(x);
                 if (type == FieldType::Date || type == FieldType::Time) return {};
-                return rescaleRound(x, 0, scale);
+                return rescale(x, 0, scale);
             } else if constexpr (std::is_same_v<T, fb::Decimal>) {
                 if (type == FieldType::String) return scaledToText(x.value, x.scale);
                 if (type == FieldType::Date || type == FieldType::Time) return {};
-                return rescaleRound(x.value, x.scale, scale);
+                return rescale(x.value, x.scale, scale);
             } else if constexpr (std::is_same_v<T, double>) {
                 if (type == FieldType::String) return std::to_string(x);
                 double m = x;

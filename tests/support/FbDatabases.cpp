@@ -7,6 +7,8 @@
 #include <mutex>
 #include <sstream>
 
+#include "data/Connection.h"
+
 namespace cp::test {
 
 std::shared_ptr<fb::Client> fbClient() {
@@ -19,7 +21,7 @@ std::shared_ptr<fb::Client> fbClient() {
 fb::AttachParams testAttachParams() {
     fb::AttachParams p;
     p.user = "sysdba";
-    p.password = "vostremal";
+    p.password = kSenhaSysdba;
     return p;
 }
 
