@@ -193,11 +193,109 @@ QString DBEdit::qtInputMask(const std::string& editMask) {
     return out;
 }
 
+// ----- FieldBinding -----
+
+FieldBinding::FieldBinding(Environment& env, RecordSet& set, std::string field)
+    : env_(env), set_(&set), field_(std::move(field)) {}
+
+FieldBinding::~FieldBinding() {
+    if (observer_ >= 0) set_->removeObserver(observer_);
+}
+
+void FieldBinding::follow(std::function<void()> show) {
+    show_ = std::move(show);
+    observer_ = set_->addObserver([this](const RecordSetNotice& n) {
+        if (dirty_ && n.kind == RecordSetNotice::RowChanged) return;
+        load();
+    });
+    load();
+}
+
+void FieldBinding::load() {
+    quietly(show_);
+    dirty_ = false;
+}
+
+void FieldBinding::quietly(const std::function<void()>& change) {
+    loading_ = true;
+    change();
+    loading_ = false;
+}
+
+void FieldBinding::typed() {
+    if (loading_) return;
+    if (!dirty_ && !beginEdit(env_, *set_)) {
+        load();
+        return;
+    }
+    dirty_ = true;
+}
+
+bool FieldBinding::ensureEditing(bool readOnly) { return !readOnly && beginEdit(env_, *set_); }
+
+bool FieldBinding::commit(bool readOnly, const QString& text) {
+    if (!dirty_ || readOnly) return true;
+    if (!set_->active()) {
+        load();
+        return true;
+    }
+    if (!writeField(env_, *set_, field_, text)) return false;
+    load();
+    return true;
+}
+
+bool FieldBinding::keyPress(QKeyEvent& e, const BoundCallbacks& cb, bool readOnly, bool escape,
+                            bool changes, const std::function<void()>& reset,
+                            const std::function<bool()>& commitTyped) {
+    if (isEnter(e)) {
+        // The typed value is written before the field's own Enter step runs.
+        if (!commitTyped() || runKeyCallback(env_, cb.onKeyPress, e)) {
+            e.accept();
+            return true;
+        }
+        e.ignore();  // on to the window's default button
+        return true;
+    }
+    if (runKeyCallback(env_, cb.onKeyPress, e)) {
+        e.accept();
+        return true;
+    }
+    if (e.key() == Qt::Key_Escape && escape) {
+        if (dirty_) {
+            reset();
+            e.accept();
+        } else {
+            e.ignore();  // on to the window's cancel button
+        }
+        return true;
+    }
+    if (!changes) return false;
+    if (readOnly) {
+        e.accept();
+        return true;
+    }
+    const QString t = e.text();
+    if (!t.isEmpty() && t.at(0).isPrint() && !toCp1252(t)) {
+        try {
+            toCp1252OrThrow(t);
+        } catch (const std::exception& ex) {
+            env_.showMessage(errorText(ex));
+        }
+        e.accept();
+        return true;
+    }
+    if (!dirty_ && !ensureEditing(readOnly)) {
+        e.accept();
+        return true;
+    }
+    return false;
+}
+
 // ----- DBEdit -----
 
 DBEdit::DBEdit(Environment& env, RecordSet& set, std::string field, QWidget* parent)
-    : QLineEdit(parent), env_(env), set_(&set), field_(std::move(field)) {
-    const int f = set.fieldIndex(field_);
+    : QLineEdit(parent), env_(env), binding_(env, set, std::move(field)) {
+    const int f = set.fieldIndex(binding_.fieldName());
     if (f >= 0) {
         const FieldDef& def = set.fields()[static_cast<size_t>(f)];
         const QString mask = qtInputMask(def.editMask);
@@ -208,53 +306,35 @@ DBEdit::DBEdit(Environment& env, RecordSet& set, std::string field, QWidget* par
             setMaxLength(def.size);
         }
     }
-    connect(this, &QLineEdit::textEdited, this, [this] {
-        if (loading_) return;
-        if (!dirty_ && !beginEdit(env_, *set_)) {
-            load();
-            return;
-        }
-        dirty_ = true;
-    });
-    observer_ = set.addObserver([this](const RecordSetNotice& n) {
-        // Typing survives changes of other columns of the same row; any other
-        // change (another row, a cancel, a re-read) shows the stored value.
-        if (dirty_ && n.kind == RecordSetNotice::RowChanged) return;
-        load();
-    });
-    load();
+    connect(this, &QLineEdit::textEdited, this, [this] { binding_.typed(); });
+    binding_.follow([this] { show(); });
 }
 
-DBEdit::~DBEdit() { set_->removeObserver(observer_); }
+DBEdit::~DBEdit() = default;
 
-void DBEdit::load() {
+void DBEdit::show() {
     // The text is replaced only when it differs, so that a notice that changes
     // nothing shown (the set going into edit mode as typing starts) keeps the
     // operator's selection and cursor.
     // A box with an input mask always shows the edit text, which fits the
     // mask (a four-digit year of the display text would not).
     const bool editText = (hasFocus() && !isReadOnly()) || !inputMask().isEmpty();
-    const QString shown = fieldText(*set_, field_, editText);
-    if (shown != text() || (shown.isEmpty() && dirty_)) {
-        loading_ = true;
+    const QString shown = fieldText(recordSet(), fieldName(), editText);
+    if (shown != text() || (shown.isEmpty() && binding_.dirty())) {
         setText(shown);
-        loading_ = false;
         if (!hasFocus()) setCursorPosition(0);  // a long text shows its beginning
     }
-    dirty_ = false;
 }
 
 void DBEdit::reset() {
-    load();
+    binding_.load();
     if (hasFocus()) selectAll();
 }
 
 void DBEdit::setTypedText(const QString& text) {
-    if (text.isEmpty() || !ensureEditing()) return;
-    loading_ = true;
-    setText(text);
-    loading_ = false;
-    dirty_ = true;
+    if (text.isEmpty() || !binding_.ensureEditing(isReadOnly())) return;
+    binding_.quietly([&] { setText(text); });
+    binding_.setDirty();
 }
 
 QString DBEdit::typedText() const {
@@ -262,66 +342,13 @@ QString DBEdit::typedText() const {
     return text();
 }
 
-bool DBEdit::ensureEditing() { return !isReadOnly() && beginEdit(env_, *set_); }
-
-bool DBEdit::commit() {
-    if (!dirty_ || isReadOnly()) return true;
-    if (!set_->active()) {
-        load();
-        return true;
-    }
-    if (!writeField(env_, *set_, field_, typedText())) return false;
-    load();
-    return true;
-}
+bool DBEdit::commit() { return binding_.commit(isReadOnly(), typedText()); }
 
 void DBEdit::keyPressEvent(QKeyEvent* e) {
-    if (isEnter(*e)) {
-        // The typed value is written before the field's own Enter step runs.
-        if (!commit()) {
-            e->accept();
-            return;
-        }
-        if (runKeyCallback(env_, onKeyPress, *e)) {
-            e->accept();
-            return;
-        }
-        e->ignore();  // on to the window's default button
+    if (binding_.keyPress(
+            *e, *this, isReadOnly(), true, changesText(*e), [this] { reset(); },
+            [this] { return commit(); }))
         return;
-    }
-    if (runKeyCallback(env_, onKeyPress, *e)) {
-        e->accept();
-        return;
-    }
-    if (e->key() == Qt::Key_Escape) {
-        if (dirty_) {
-            reset();
-            e->accept();
-        } else {
-            e->ignore();  // on to the window's cancel button
-        }
-        return;
-    }
-    if (changesText(*e)) {
-        if (isReadOnly()) {
-            e->accept();
-            return;
-        }
-        const QString t = e->text();
-        if (!t.isEmpty() && t.at(0).isPrint() && !toCp1252(t)) {
-            try {
-                toCp1252OrThrow(t);
-            } catch (const std::exception& ex) {
-                env_.showMessage(errorText(ex));
-            }
-            e->accept();
-            return;
-        }
-        if (!dirty_ && !ensureEditing()) {
-            e->accept();
-            return;
-        }
-    }
     QLineEdit::keyPressEvent(e);
 }
 
@@ -329,7 +356,7 @@ void DBEdit::focusInEvent(QFocusEvent* e) {
     QLineEdit::focusInEvent(e);
     // Coming back from a message box is not entering the box again.
     if (!visit_.enter()) return;
-    if (!dirty_) load();
+    if (!binding_.dirty()) binding_.load();
     if (e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason ||
         e->reason() == Qt::OtherFocusReason)
         selectAll();
@@ -349,134 +376,66 @@ bool DBEdit::focusNextPrevChild(bool next) {
 // ----- DBComboBox -----
 
 DBComboBox::DBComboBox(Environment& env, RecordSet& set, std::string field, QWidget* parent)
-    : QComboBox(parent), env_(env), set_(&set), field_(std::move(field)) {
+    : QComboBox(parent), env_(env), binding_(env, set, std::move(field)) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
-    const int f = set.fieldIndex(field_);
+    const int f = set.fieldIndex(binding_.fieldName());
     if (f >= 0) {
         const FieldDef& def = set.fields()[static_cast<size_t>(f)];
         if (def.type == FieldType::String && def.size > 0) lineEdit()->setMaxLength(def.size);
     }
-    connect(lineEdit(), &QLineEdit::textEdited, this, [this] {
-        if (loading_) return;
-        if (!dirty_ && !beginEdit(env_, *set_)) {
-            load();
-            return;
-        }
-        dirty_ = true;
-    });
-    connect(this, QOverload<int>::of(&QComboBox::activated), this, [this](int) {
-        if (loading_) return;
-        if (!dirty_ && !beginEdit(env_, *set_)) {
-            load();
-            return;
-        }
-        dirty_ = true;
-    });
-    observer_ = set.addObserver([this](const RecordSetNotice& n) {
-        if (dirty_ && n.kind == RecordSetNotice::RowChanged) return;
-        load();
-    });
-    load();
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { binding_.typed(); });
+    connect(this, QOverload<int>::of(&QComboBox::activated), this,
+            [this](int) { binding_.typed(); });
+    binding_.follow([this] { show(); });
 }
 
-DBComboBox::~DBComboBox() { set_->removeObserver(observer_); }
+DBComboBox::~DBComboBox() = default;
 
-void DBComboBox::load() {
-    const QString shown = fieldText(*set_, field_, true);
-    if (shown != lineEdit()->text()) {
-        loading_ = true;
-        lineEdit()->setText(shown);
-        loading_ = false;
-    }
-    dirty_ = false;
+bool DBComboBox::readOnly() const { return lineEdit()->isReadOnly(); }
+
+void DBComboBox::show() {
+    const QString shown = fieldText(recordSet(), binding_.fieldName(), true);
+    if (shown != lineEdit()->text()) lineEdit()->setText(shown);
 }
 
 void DBComboBox::setItems(const QStringList& items) {
-    const bool wasDirty = dirty_;
+    const bool wasDirty = binding_.dirty();
     const QString typed = currentText();
-    loading_ = true;
-    clear();
-    addItems(items);
-    loading_ = false;
+    binding_.quietly([&] {
+        clear();
+        addItems(items);
+    });
     if (wasDirty) {
         lineEdit()->setText(typed);
     } else {
-        load();
+        binding_.load();
     }
 }
 
 void DBComboBox::reset() {
-    load();
+    binding_.load();
     if (hasFocus()) lineEdit()->selectAll();
 }
 
-bool DBComboBox::ensureEditing() { return beginEdit(env_, *set_); }
-
-bool DBComboBox::commit() {
-    if (!dirty_) return true;
-    if (!set_->active()) {
-        load();
-        return true;
-    }
-    if (!writeField(env_, *set_, field_, currentText())) return false;
-    load();
-    return true;
-}
+bool DBComboBox::commit() { return binding_.commit(readOnly(), currentText()); }
 
 void DBComboBox::keyPressEvent(QKeyEvent* e) {
-    if (isEnter(*e)) {
-        if (!commit()) {
-            e->accept();
-            return;
-        }
-        if (runKeyCallback(env_, onKeyPress, *e)) {
-            e->accept();
-            return;
-        }
-        e->ignore();
-        return;
-    }
-    if (runKeyCallback(env_, onKeyPress, *e)) {
-        e->accept();
-        return;
-    }
-    if (e->key() == Qt::Key_Escape && !view()->isVisible()) {
-        if (dirty_) {
-            reset();
-            e->accept();
-        } else {
-            e->ignore();
-        }
-        return;
-    }
     const bool choosing = e->key() == Qt::Key_Up || e->key() == Qt::Key_Down ||
                           e->key() == Qt::Key_PageUp || e->key() == Qt::Key_PageDown;
-    if (changesText(*e) || choosing) {
-        const QString t = e->text();
-        if (!t.isEmpty() && t.at(0).isPrint() && !toCp1252(t)) {
-            try {
-                toCp1252OrThrow(t);
-            } catch (const std::exception& ex) {
-                env_.showMessage(errorText(ex));
-            }
-            e->accept();
-            return;
-        }
-        if (!dirty_ && !ensureEditing()) {
-            e->accept();
-            return;
-        }
-        if (choosing) dirty_ = true;
-    }
+    if (binding_.keyPress(
+            *e, *this, readOnly(), !view()->isVisible(), changesText(*e) || choosing,
+            [this] { reset(); }, [this] { return commit(); }))
+        return;
+    if (choosing) binding_.setDirty();
     QComboBox::keyPressEvent(e);
 }
 
 void DBComboBox::focusInEvent(QFocusEvent* e) {
     QComboBox::focusInEvent(e);
     if (!visit_.enter()) return;
-    if (!dirty_) load();
+    if (!binding_.dirty()) binding_.load();
     runCallback(env_, onEnter);
 }
 

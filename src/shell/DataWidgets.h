@@ -145,6 +145,59 @@ class FocusVisit {
     bool refusing_ = false;
 };
 
+// The binding of a bound box to one column of the record set's current row,
+// in the manner of a data-widget mapper: it follows the record set, knows
+// whether the operator typed something (dirty), starts the edit when typing
+// begins, writes the typed text back, and handles the keys every bound box
+// handles alike. The box says how the column is shown in it.
+class FieldBinding {
+  public:
+    FieldBinding(Environment& env, RecordSet& set, std::string field);
+    ~FieldBinding();
+    FieldBinding(const FieldBinding&) = delete;
+    FieldBinding& operator=(const FieldBinding&) = delete;
+
+    // Starts following the record set; `show` puts the column in the box.
+    // Typing survives changes of other columns of the same row; any other
+    // change (another row, a cancel, a re-read) shows the stored value.
+    void follow(std::function<void()> show);
+    // Shows the stored value; what was typed is dropped.
+    void load();
+    // The operator changed the text: starts the edit (or shows the stored
+    // value again when the record set cannot be edited).
+    void typed();
+    // Puts the record set in edit mode for typing; false when the box is
+    // read-only or the record set cannot be edited.
+    bool ensureEditing(bool readOnly);
+    // Writes `text` when something was typed; false (after the record set's
+    // message) when refused.
+    bool commit(bool readOnly, const QString& text);
+    // The keys bound boxes share: Enter writes the typed value, then the box's
+    // own key step runs, then the window's default button; Esc gives back the
+    // stored value when something was typed (with `escape` false it is left
+    // to the box); a key that changes the text (`changes`) is refused in a
+    // read-only box and for characters no stored text can hold, and starts
+    // the edit. True when the key was dealt with and goes no further.
+    bool keyPress(QKeyEvent& e, const BoundCallbacks& cb, bool readOnly, bool escape, bool changes,
+                  const std::function<void()>& reset, const std::function<bool()>& commitTyped);
+
+    RecordSet& recordSet() const { return *set_; }
+    const std::string& fieldName() const { return field_; }
+    bool dirty() const { return dirty_; }
+    void setDirty() { dirty_ = true; }
+    // Runs a change of the box's text or items that is not the operator's.
+    void quietly(const std::function<void()>& change);
+
+  private:
+    Environment& env_;
+    RecordSet* set_;
+    std::string field_;
+    std::function<void()> show_;
+    int observer_ = -1;
+    bool dirty_ = false;
+    bool loading_ = false;
+};
+
 // An edit box bound to one column of the record set's current row. Shows the
 // column's display text; while focused it edits the edit text through the
 // column's edit mask. Typing puts the record set in edit mode. The typed text
@@ -158,15 +211,15 @@ class DBEdit : public QLineEdit, public BoundCallbacks {
     DBEdit(Environment& env, RecordSet& set, std::string field, QWidget* parent = nullptr);
     ~DBEdit() override;
 
-    RecordSet& recordSet() const { return *set_; }
-    const std::string& fieldName() const { return field_; }
+    RecordSet& recordSet() const { return binding_.recordSet(); }
+    const std::string& fieldName() const { return binding_.fieldName(); }
 
     // Writes the typed text into the column when something was typed.
     // False (after showing the record set's message) when it was refused.
     bool commit();
     // Shows the stored value again, dropping what was typed.
     void reset();
-    bool dirty() const { return dirty_; }
+    bool dirty() const { return binding_.dirty(); }
     // Puts `text` in the box as if the operator had typed it (the record set
     // goes into edit mode; the text is written when the box is left).
     void setTypedText(const QString& text);
@@ -182,17 +235,12 @@ class DBEdit : public QLineEdit, public BoundCallbacks {
     bool focusNextPrevChild(bool next) override;
 
   private:
-    void load();
-    bool ensureEditing();
+    void show();
     QString typedText() const;
 
     Environment& env_;
-    RecordSet* set_;
-    std::string field_;
-    int observer_ = -1;
+    FieldBinding binding_;
     QString emptyMaskText_;
-    bool dirty_ = false;
-    bool loading_ = false;
     FocusVisit visit_;
 };
 
@@ -205,10 +253,10 @@ class DBComboBox : public QComboBox, public BoundCallbacks {
     DBComboBox(Environment& env, RecordSet& set, std::string field, QWidget* parent = nullptr);
     ~DBComboBox() override;
 
-    RecordSet& recordSet() const { return *set_; }
+    RecordSet& recordSet() const { return binding_.recordSet(); }
     bool commit();
     void reset();
-    bool dirty() const { return dirty_; }
+    bool dirty() const { return binding_.dirty(); }
     // Replaces the item list; the box keeps showing the column's value.
     void setItems(const QStringList& items);
 
@@ -219,15 +267,11 @@ class DBComboBox : public QComboBox, public BoundCallbacks {
     bool focusNextPrevChild(bool next) override;
 
   private:
-    void load();
-    bool ensureEditing();
+    void show();
+    bool readOnly() const;
 
     Environment& env_;
-    RecordSet* set_;
-    std::string field_;
-    int observer_ = -1;
-    bool dirty_ = false;
-    bool loading_ = false;
+    FieldBinding binding_;
     FocusVisit visit_;
 };
 
