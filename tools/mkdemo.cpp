@@ -106,22 +106,11 @@ Opcoes leOpcoes(int argc, char** argv) {
 // ---------------------------------------------------------------------------
 // Table scripts
 
-std::string leArquivo(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) throw std::runtime_error("nao foi possivel ler " + p.string());
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 void rodaScript(fb::Attachment& att, const fs::path& script) {
-    for (const std::string& c : fb::splitScript(leArquivo(script))) {
-        try {
-            att.execute(c);
-        } catch (const fb::Error& e) {
-            throw std::runtime_error(script.filename().string() + ": " + e.what() +
-                                     "\n  em: " + c.substr(0, 200));
-        }
+    try {
+        fb::runScriptFile(att, script.string());
+    } catch (const fb::Error& e) {
+        throw std::runtime_error(script.filename().string() + ": " + e.what());
     }
 }
 

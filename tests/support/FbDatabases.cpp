@@ -27,14 +27,6 @@ fb::AttachParams testAttachParams() {
 
 std::string sqlScriptPath(const std::string& name) { return std::string(CP_SQL_DIR) + "/" + name; }
 
-void runScriptFile(fb::Attachment& attachment, const std::string& scriptPath) {
-    std::ifstream in(scriptPath, std::ios::binary);
-    if (!in) throw std::runtime_error("Cannot read the script " + scriptPath);
-    std::ostringstream text;
-    text << in.rdbuf();
-    for (const std::string& statement : fb::splitScript(text.str())) attachment.execute(statement);
-}
-
 fb::Attachment createDatabaseFromScript(const std::string& databasePath,
                                         const std::string& scriptName,
                                         const fb::AttachParams& params) {
@@ -48,7 +40,7 @@ fb::Attachment createDatabaseFromScript(const std::string& databasePath,
     fb::AttachParams createParams = params;
     createParams.forcedWrites = false;
     fb::Attachment a = fb::Attachment::create(fbClient(), databasePath, createParams);
-    runScriptFile(a, sqlScriptPath(scriptName));
+    fb::runScriptFile(a, sqlScriptPath(scriptName));
     return a;
 }
 

@@ -20,9 +20,6 @@ fb::AttachParams testAttachParams();
 // Full path of a script of the repository's sql/ folder ("shared.sql").
 std::string sqlScriptPath(const std::string& name);
 
-// Runs every statement of a script file, each committed on its own.
-void runScriptFile(fb::Attachment& attachment, const std::string& scriptPath);
-
 // Creates a new database at `databasePath` (an old file there is removed;
 // missing folders are made), runs the sql/ script `scriptName` in it and
 // returns the attachment. The path may be "host:path" for a server. The new

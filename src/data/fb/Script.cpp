@@ -1,5 +1,8 @@
 // Splitting a DDL or data script into its statements.
 #include <cctype>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 
 #include "data/fb/fb.h"
 
@@ -55,6 +58,14 @@ std::vector<std::string> splitScript(const std::string& script) {
     }
     flush();
     return out;
+}
+
+void runScriptFile(Attachment& attachment, const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("Cannot read the script " + path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    for (const std::string& statement : splitScript(text.str())) attachment.execute(statement);
 }
 
 }  // namespace fb

@@ -247,4 +247,9 @@ class Cursor {
 // "/* ... */") and without empty ones. A ';' inside quotes does not split.
 std::vector<std::string> splitScript(const std::string& script);
 
+// Runs the statements of the script file at `path` in order, each committed
+// on its own. A file that cannot be read throws std::runtime_error; a
+// refused statement throws its fb::Error and the rest is not run.
+void runScriptFile(Attachment& attachment, const std::string& path);
+
 }  // namespace fb
