@@ -18,13 +18,13 @@
 #include <memory>
 
 #include "app/Form1.h"
-#include "app/Programa.h"
 #include "data/Modules.h"
 #include "data/SessionState.h"
 #include "logic/ListaSql.h"
 #include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"
 #include "support/FbDatabases.h"
+#include "support/ProgramaEmTeste.h"
 #include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
@@ -40,14 +40,9 @@ const QDate kIniPequeno(2030, 1, 1), kFimPequeno(2030, 12, 31);
 
 // One suite with both periods: 100,000 installments in 2024 over 1,000
 // accounts, 1,000 more in 2030; created at the first use.
-struct Suite {
+struct Suite : ProgramaEmTeste {
     TestEnvironment env;
     std::unique_ptr<SuiteDatabases> dbs;
-    std::unique_ptr<Programa> programa;
-    // The program's own.
-    Form1* form = nullptr;
-    TDM* dm = nullptr;
-    TDM2* dm2 = nullptr;
     ListaContas* lista = nullptr;
 
     Suite() {
@@ -82,11 +77,7 @@ struct Suite {
         env.writeSuiteFile(QStringLiteral("SaltaCP.db"), "");  // no login panel
 
         // The program's start in browser mode, as its entry runs it.
-        programa = std::make_unique<Programa>(env, QStringList{});
-        form = &programa->form();
-        if (!programa->cria(env.suiteDir())) qFatal("start-up ended: no settings file");
-        dm = programa->dm();
-        dm2 = programa->dm2();
+        if (!inicia(env, env.suiteDir())) qFatal("start-up ended: no settings file");
         lista = form->lista.get();
         form->show();
         for (int i = 0; i < 10 && !form->activated(); ++i) QApplication::processEvents();
@@ -94,12 +85,7 @@ struct Suite {
             qFatal("start-up failed: %s", qPrintable(env.messages.join('\n')));
         lista->BitBtn2Click();  // all installments
     }
-    ~Suite() {
-        form = nullptr;
-        dm = nullptr;
-        dm2 = nullptr;
-        programa.reset();
-    }
+    ~Suite() { encerra(); }
 
     void periodo(const QDate& ini, const QDate& fim) {
         form->sessao.DataIniPeriodo = ini;

@@ -16,18 +16,18 @@
 #include <string>
 
 #include "app/Form1.h"
-#include "app/Programa.h"
 #include "data/Modules.h"
 #include "data/SessionState.h"
 #include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"
 #include "support/FbDatabases.h"
+#include "support/ProgramaEmTeste.h"
 #include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {
 
-class ListaTeste : public ::testing::Test {
+class ListaTeste : public ::testing::Test, public ProgramaEmTeste {
   protected:
     using I = std::int64_t;
 
@@ -53,22 +53,15 @@ class ListaTeste : public ::testing::Test {
     // watch.
     void fecha() {
         lista = nullptr;
-        form = nullptr;
-        dm = nullptr;
-        dm2 = nullptr;
-        programa.reset();
+        encerra();
     }
 
     // The program's start in browser mode, up to the end of the window's
     // activation, with the window active (the keyboard tests need it).
     void abreLista() {
         dbs->release();  // the program's own connections only
-        programa = std::make_unique<Programa>(env, QStringList{});
-        form = &programa->form();
-        ASSERT_TRUE(programa->cria(env.suiteDir()));
+        ASSERT_TRUE(inicia(env, env.suiteDir()));
         ASSERT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();
-        dm = programa->dm();
-        dm2 = programa->dm2();
         lista = form->lista.get();
         form->show();
         form->activateWindow();
@@ -128,11 +121,6 @@ class ListaTeste : public ::testing::Test {
 
     TestEnvironment env;
     std::unique_ptr<SuiteDatabases> dbs;
-    std::unique_ptr<Programa> programa;
-    // The program's own.
-    Form1* form = nullptr;
-    TDM* dm = nullptr;
-    TDM2* dm2 = nullptr;
     ListaContas* lista = nullptr;
 };
 

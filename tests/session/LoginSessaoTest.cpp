@@ -11,7 +11,6 @@
 #include <memory>
 
 #include "app/Form1.h"
-#include "app/Programa.h"
 #include "data/Modules.h"
 #include "logic/Sessao.h"
 #include "logic/UChKProt.h"
@@ -19,6 +18,7 @@
 #include "session/LoginSessao.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
+#include "support/ProgramaEmTeste.h"
 #include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
@@ -36,7 +36,7 @@ std::string acessoPara(char inicialNome, char conferencia) {
     return a;
 }
 
-class LoginSessaoTest : public ::testing::Test {
+class LoginSessaoTest : public ::testing::Test, public ProgramaEmTeste {
   protected:
     void SetUp() override {
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
@@ -72,11 +72,7 @@ class LoginSessaoTest : public ::testing::Test {
     // activation runs (the session check is its last step).
     void inicia() {
         fecha();
-        programa = std::make_unique<Programa>(env, QStringList{});
-        form = &programa->form();
-        ASSERT_TRUE(programa->cria(env.suiteDir()));
-        dm = programa->dm();
-        dm2 = programa->dm2();
+        ASSERT_TRUE(ProgramaEmTeste::inicia(env, env.suiteDir()));
         form->show();
         QApplication::setActiveWindow(form);
         for (int i = 0; i < 10 && !form->activated(); ++i) QApplication::processEvents();
@@ -87,10 +83,7 @@ class LoginSessaoTest : public ::testing::Test {
 
     void fecha() {
         login = nullptr;
-        form = nullptr;
-        dm = nullptr;
-        dm2 = nullptr;
-        programa.reset();
+        encerra();
     }
 
     void logon(const QByteArray& bytes) { env.writeSuiteFile(kArqLogon, bytes); }
@@ -104,11 +97,6 @@ class LoginSessaoTest : public ::testing::Test {
 
     TestEnvironment env;
     std::unique_ptr<SuiteDatabases> dbs;
-    std::unique_ptr<Programa> programa;
-    // The program's own.
-    TDM* dm = nullptr;
-    TDM2* dm2 = nullptr;
-    Form1* form = nullptr;
     LoginSessao* login = nullptr;
 };
 

@@ -10,16 +10,15 @@
 #include <memory>
 #include <string>
 
-#include "app/Form1.h"
-#include "app/Programa.h"
 #include "data/Modules.h"
+#include "support/ProgramaEmTeste.h"
 #include "support/Semeia.h"
 #include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {
 
-class ShellFixture : public ::testing::Test {
+class ShellFixture : public ::testing::Test, public ProgramaEmTeste {
   protected:
     void SetUp() override {
         usaLocaleDaSuite();
@@ -29,14 +28,7 @@ class ShellFixture : public ::testing::Test {
 
     // Window, modules and the window's creation; false when FormCreate ended
     // the program.
-    bool cria(const QStringList& args = {}) {
-        programa = std::make_unique<Programa>(env, args);
-        form = &programa->form();
-        const bool criado = programa->cria(env.suiteDir());
-        dm = programa->dm();
-        dm2 = programa->dm2();
-        return criado;
-    }
+    bool cria(const QStringList& args = {}) { return inicia(env, env.suiteDir(), args); }
 
     // Shows the window and lets its activation run.
     void mostra() {
@@ -55,20 +47,10 @@ class ShellFixture : public ::testing::Test {
         QApplication::processEvents();
     }
 
-    void TearDown() override {
-        form = nullptr;
-        dm = nullptr;
-        dm2 = nullptr;
-        programa.reset();
-    }
+    void TearDown() override { encerra(); }
 
     TestEnvironment env;
     std::unique_ptr<SuiteDatabases> dbs;
-    std::unique_ptr<Programa> programa;
-    // The program's own.
-    Form1* form = nullptr;
-    TDM* dm = nullptr;
-    TDM2* dm2 = nullptr;
 };
 
 }  // namespace cp::test
