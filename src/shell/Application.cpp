@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QDialog>
 #include <QFont>
 #include <QLocale>
 #include <QSocketNotifier>
@@ -39,6 +40,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 namespace {
 
 int sinalPipe[2] = {-1, -1};
+bool terminando = false;
 
 void aoSinal(int) {
     const char c = 1;
@@ -55,8 +57,14 @@ void quitOnTerminationSignals(QWidget* window) {
         char buf[16];
         while (::read(sinalPipe[0], buf, sizeof buf) > 0) {
         }
+        terminando = true;
+        // A message box open meanwhile runs an event loop of its own: it
+        // closes, and every loop returns.
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QDialog*>(w); box && box->isVisible()) box->reject();
+        }
         window->close();
-        QCoreApplication::quit();
+        QCoreApplication::exit(0);
     });
     struct sigaction sa {};
     sa.sa_handler = aoSinal;
@@ -64,6 +72,8 @@ void quitOnTerminationSignals(QWidget* window) {
     sa.sa_flags = SA_RESTART;
     for (int sinal : {SIGTERM, SIGINT, SIGHUP}) sigaction(sinal, &sa, nullptr);
 }
+
+bool terminationRequested() { return terminando; }
 
 void installSuiteLocale() {
     const QLocale sistema = QLocale::system();

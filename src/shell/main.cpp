@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();  // the program's own name
     cp::Form1 form(env, args);
+    cp::quitOnTerminationSignals(&form);
     if (!form.FormCreate(QCoreApplication::applicationDirPath() + QLatin1Char('/'))) return 0;
 
     // A failed step of either module is reported and start-up goes on.
@@ -68,7 +69,7 @@ int main(int argc, char** argv) {
     cp::guarded(env, [&] { cp::DataModuleCreate(*dm2); });
     cp::instalaPersistencia(*dm, *dm2, form.sessao, env);
     form.setModules(dm.get(), dm2.get());
-    cp::quitOnTerminationSignals(&form);
+    if (cp::terminationRequested()) return 0;
 
     FimAposPrimeiraPintura medicao(form);
     if (qEnvironmentVariableIsSet("CP_QUIT_AFTER_FIRST_PAINT")) app.installEventFilter(&medicao);
