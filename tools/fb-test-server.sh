@@ -92,13 +92,11 @@ done
 export FIREBIRD=$DIR FIREBIRD_LOCK=$DIR/lock FIREBIRD_BOOT_BUILD=1
 
 # The security database, made with the embedded engine of this instance.
-printf "create database '%s';\n" "$DIR/security3.fdb" >"$DIR/create.sql"
-printf "create user SYSDBA password '%s' using plugin Srp;\ncommit;\n" "$PASSWORD" >"$DIR/user.sql"
-isql-fb -q -user SYSDBA -i "$DIR/create.sql" >"$DIR/isql.out" 2>&1 </dev/null ||
+printf "create database '%s';\ncreate user SYSDBA password '%s' using plugin Srp;\ncommit;\n" \
+  "$DIR/security3.fdb" "$PASSWORD" >"$DIR/security.sql"
+isql-fb -q -user SYSDBA -i "$DIR/security.sql" >"$DIR/isql.out" 2>&1 </dev/null ||
   fail "cannot create the security database: $(cat "$DIR/isql.out")"
-isql-fb -q -user SYSDBA -i "$DIR/user.sql" "$DIR/security3.fdb" >"$DIR/isql.out" 2>&1 </dev/null ||
-  fail "cannot create SYSDBA: $(cat "$DIR/isql.out")"
-rm -f "$DIR/create.sql" "$DIR/user.sql" "$DIR/isql.out"
+rm -f "$DIR/security.sql" "$DIR/isql.out"
 
 listening() {
   (exec 3<>"/dev/tcp/127.0.0.1/$PORT") 2>/dev/null

@@ -63,136 +63,16 @@ int freePort() {
     return ntohs(addr.sin_port);
 }
 
-// The private server of this test program: tools/fb-test-server.sh runs it
-// in a temporary folder of its own, in a session of its own (an interrupt
-// from the terminal reaches the tests, not the server). The script stops the
-// server and removes the folder when its standard input ends, which happens
-// when this program closes the pipe at exit or dies in any way.
-class PrivateServer {
-  public:
-    PrivateServer() {
-        std::string lastError;
-        for (int attempt = 0; attempt < 5; ++attempt) {
-            if (tryStart(freePort(), lastError)) return;
-        }
-        throw std::runtime_error(lastError);
-    }
-
-    ~PrivateServer() { stop(); }
-    PrivateServer(const PrivateServer&) = delete;
-    PrivateServer& operator=(const PrivateServer&) = delete;
-
-    int port() const { return port_; }
-    const std::string& dir() const { return dir_; }
-
-    void stop() {
-        if (keeper_ <= 0) return;
-        ::close(input_);
-        input_ = -1;
-        int status = 0;
-        const auto deadline = Clock::now() + std::chrono::seconds(15);
-        while (::waitpid(keeper_, &status, WNOHANG) == 0) {
-            if (Clock::now() > deadline) {
-                ::kill(keeper_, SIGTERM);
-                ::waitpid(keeper_, &status, 0);
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        keeper_ = -1;
-    }
-
-  private:
-    bool tryStart(int port, std::string& error) {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/cp-fbserver-XXXXXX";
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("Cannot make a folder for the test server: " +
-                                     std::string(std::strerror(errno)));
-        int in[2], out[2];
-        if (::pipe2(in, O_CLOEXEC) != 0)
-            throw std::runtime_error("pipe: " + std::string(std::strerror(errno)));
-        if (::pipe2(out, O_CLOEXEC) != 0) {
-            ::close(in[0]);
-            ::close(in[1]);
-            throw std::runtime_error("pipe: " + std::string(std::strerror(errno)));
-        }
-        std::vector<std::string> args = {"bash",
-                                         std::string(CP_SOURCE_DIR) + "/tools/fb-test-server.sh",
-                                         pattern, std::to_string(port)};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 2);
-        posix_spawnattr_t attr;
-        posix_spawnattr_init(&attr);
-        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
-        pid_t pid = -1;
-        const int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
-        posix_spawnattr_destroy(&attr);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(in[0]);
-        ::close(out[1]);
-        if (rc != 0) {
-            ::close(in[1]);
-            ::close(out[0]);
-            std::error_code ignored;
-            fs::remove_all(pattern, ignored);
-            throw std::runtime_error(std::string("Cannot run bash: ") + std::strerror(rc));
-        }
-
-        // "ready PORT" once the server answers; anything else is the reason
-        // it did not start.
-        std::string text;
-        char buf[512];
-        for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) != 0;) {
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                break;
-            }
-            text.append(buf, static_cast<std::size_t>(n));
-            if (text.find("ready " + std::to_string(port) + "\n") != std::string::npos) break;
-        }
-        ::close(out[0]);
-        if (text.find("ready " + std::to_string(port) + "\n") != std::string::npos) {
-            keeper_ = pid;
-            input_ = in[1];
-            port_ = port;
-            dir_ = pattern;
-            return true;
-        }
-        ::close(in[1]);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        std::error_code ignored;
-        fs::remove_all(pattern, ignored);
-        if (WIFEXITED(status) && WEXITSTATUS(status) == 3) {
-            error = "Port " + std::to_string(port) + " was taken";
-            return false;
-        }
-        throw std::runtime_error("The test server did not start: " + text);
-    }
-
-    pid_t keeper_ = -1;
-    int input_ = -1;
-    int port_ = 0;
-    std::string dir_;
-};
-
 // Started on first use, stopped when the program exits.
-PrivateServer& privateServer() {
+FbServerInstance& privateServer() {
     static std::mutex mutex;
-    static std::unique_ptr<PrivateServer> server;
+    static std::unique_ptr<FbServerInstance> server;
     static std::string failure;
     std::lock_guard lock(mutex);
     if (!server) {
         if (!failure.empty()) throw std::runtime_error(failure);
         try {
-            server = std::make_unique<PrivateServer>();
+            server = std::make_unique<FbServerInstance>();
         } catch (const std::exception& e) {
             failure = e.what();
             throw;
@@ -318,6 +198,109 @@ std::atomic<int> serverDatabasesMade{0};
 
 // ---------------------------------------------------------------------------
 
+FbServerInstance::FbServerInstance() {
+    std::string lastError;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (tryStart(freePort(), lastError)) return;
+    }
+    throw std::runtime_error(lastError);
+}
+
+FbServerInstance::~FbServerInstance() { stop(); }
+
+void FbServerInstance::stop() {
+    if (keeper_ <= 0) return;
+    ::close(input_);
+    input_ = -1;
+    int status = 0;
+    const auto deadline = Clock::now() + std::chrono::seconds(15);
+    while (::waitpid(keeper_, &status, WNOHANG) == 0) {
+        if (Clock::now() > deadline) {
+            ::kill(keeper_, SIGTERM);
+            ::waitpid(keeper_, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    keeper_ = -1;
+}
+
+bool FbServerInstance::tryStart(int port, std::string& error) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/cp-fbserver-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("Cannot make a folder for the test server: " +
+                                 std::string(std::strerror(errno)));
+    int in[2], out[2];
+    if (::pipe2(in, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe: " + std::string(std::strerror(errno)));
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+        ::close(in[0]);
+        ::close(in[1]);
+        throw std::runtime_error("pipe: " + std::string(std::strerror(errno)));
+    }
+    std::vector<std::string> args = {"bash",
+                                     std::string(CP_SOURCE_DIR) + "/tools/fb-test-server.sh",
+                                     pattern, std::to_string(port)};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 2);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
+    pid_t pid = -1;
+    const int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
+    posix_spawnattr_destroy(&attr);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(in[0]);
+    ::close(out[1]);
+    if (rc != 0) {
+        ::close(in[1]);
+        ::close(out[0]);
+        std::error_code ignored;
+        fs::remove_all(pattern, ignored);
+        throw std::runtime_error(std::string("Cannot run bash: ") + std::strerror(rc));
+    }
+
+    // "ready PORT" once the server answers; anything else is the reason
+    // it did not start.
+    std::string text;
+    char buf[512];
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) != 0;) {
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        text.append(buf, static_cast<std::size_t>(n));
+        if (text.find("ready " + std::to_string(port) + "\n") != std::string::npos) break;
+    }
+    ::close(out[0]);
+    if (text.find("ready " + std::to_string(port) + "\n") != std::string::npos) {
+        keeper_ = pid;
+        input_ = in[1];
+        port_ = port;
+        dir_ = pattern;
+        return true;
+    }
+    ::close(in[1]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    std::error_code ignored;
+    fs::remove_all(pattern, ignored);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 3) {
+        error = "Port " + std::to_string(port) + " was taken";
+        return false;
+    }
+    throw std::runtime_error("The test server did not start: " + text);
+}
+
+// ---------------------------------------------------------------------------
+
 std::optional<std::string> fbServerUnavailable() {
     try {
         privateServer();
@@ -332,7 +315,7 @@ bool runningInCi() {
     return ci && *ci;
 }
 
-std::string serverHost() { return "localhost/" + std::to_string(privateServer().port()); }
+std::string serverHost() { return privateServer().host(); }
 
 std::string serverDataDir() { return privateServer().dir() + "/data"; }
 

@@ -66,7 +66,43 @@ bool runningInCi();
         }                                                             \
     } while (0)
 
-// The private server as a client names it: "localhost/<port>".
+// A private Firebird server: tools/fb-test-server.sh runs it in a temporary
+// folder of its own ($TMPDIR/cp-fbserver-*), on a free port of 127.0.0.1, in
+// a session of its own (an interrupt from the terminal reaches the program,
+// not the server). The script stops the server and removes the folder when
+// its standard input, a pipe from this object, ends: at stop(), or when the
+// program dies in any way. The server itself dies with the script.
+// The server tests share one per program (see above); a test of the instance
+// itself may make its own.
+class FbServerInstance {
+  public:
+    // Starts it and returns once SYSDBA logs in; throws std::runtime_error
+    // with the reason when it cannot.
+    FbServerInstance();
+    ~FbServerInstance();  // stop()
+    FbServerInstance(const FbServerInstance&) = delete;
+    FbServerInstance& operator=(const FbServerInstance&) = delete;
+
+    int port() const { return port_; }
+    // "localhost/<port>", as a client names the server.
+    std::string host() const { return "localhost/" + std::to_string(port_); }
+    // Its folder: firebird.conf, databases.conf, security3.fdb, lock/.
+    const std::string& dir() const { return dir_; }
+    // The script's process.
+    pid_t keeperPid() const { return keeper_; }
+    // Stops the server and removes its folder; returns when both are done.
+    void stop();
+
+  private:
+    bool tryStart(int port, std::string& error);
+
+    pid_t keeper_ = -1;
+    int input_ = -1;
+    int port_ = 0;
+    std::string dir_;
+};
+
+// The private server of the program as a client names it: "localhost/<port>".
 std::string serverHost();
 // Its service manager, for fbsvcmgr: "localhost/<port>:service_mgr".
 std::string serviceManager();
