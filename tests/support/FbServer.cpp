@@ -36,7 +36,6 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 const char* const kPassword = "vostremal";
-const char* const kSharedAlias = "C:\\brundelo\\dados\\brundelo.bd";
 
 std::string lowerAscii(std::string s) {
     for (char& c : s)
