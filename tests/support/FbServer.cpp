@@ -314,6 +314,11 @@ bool runningInCi() {
     return ci && *ci;
 }
 
+bool serverTestsRequired() {
+    const char* required = std::getenv("CP_SERVER_TESTS_REQUIRED");
+    return runningInCi() || (required && *required);
+}
+
 std::string serverHost() { return privateServer().host(); }
 
 std::string serverDataDir() { return privateServer().dir() + "/data"; }

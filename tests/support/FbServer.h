@@ -8,8 +8,8 @@
 // goes when the program ends, however it ends. The machine's own server, if
 // any, is never touched. A server test begins with CP_REQUIRE_FB_SERVER():
 // when the private server cannot start the test is skipped with the reason,
-// or fails when the environment variable CI is set (non-empty), so a CI run
-// never passes without the server.
+// or fails in CI and under tools/test.sh (serverTestsRequired()), so neither
+// passes without the server.
 //
 //   TEST(ServerSomething, ...) {
 //       CP_REQUIRE_FB_SERVER();
@@ -57,13 +57,16 @@ namespace cp::test {
 std::optional<std::string> fbServerUnavailable();
 // True when the environment variable CI is set and not empty.
 bool runningInCi();
+// True in CI and under tools/test.sh (CP_SERVER_TESTS_REQUIRED set): a
+// server test that cannot run fails there instead of being skipped.
+bool serverTestsRequired();
 
-#define CP_REQUIRE_FB_SERVER()                                        \
-    do {                                                              \
-        if (auto cpWhyNoServer = ::cp::test::fbServerUnavailable()) { \
-            if (::cp::test::runningInCi()) FAIL() << *cpWhyNoServer;  \
-            GTEST_SKIP() << *cpWhyNoServer;                           \
-        }                                                             \
+#define CP_REQUIRE_FB_SERVER()                                               \
+    do {                                                                     \
+        if (auto cpWhyNoServer = ::cp::test::fbServerUnavailable()) {        \
+            if (::cp::test::serverTestsRequired()) FAIL() << *cpWhyNoServer; \
+            GTEST_SKIP() << *cpWhyNoServer;                                  \
+        }                                                                    \
     } while (0)
 
 // A private Firebird server: tools/fb-test-server.sh runs it in a temporary
