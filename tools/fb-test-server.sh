@@ -63,6 +63,7 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 trap 'exit 129' HUP
+trap 'exit 141' PIPE
 
 # The server loads a module only from a file it finds at the path it asked
 # for, not through a symbolic link: plugins and intl are copies (hard links

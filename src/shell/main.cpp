@@ -61,10 +61,13 @@ int main(int argc, char** argv) {
     cp::Form1 form(env, args);
     cp::quitOnTerminationSignals(&form);
     if (!form.FormCreate(QCoreApplication::applicationDirPath() + QLatin1Char('/'))) return 0;
+    // Asked to stop meanwhile: no more attempts to reach the databases.
+    if (cp::terminationRequested()) return 0;
 
     // A failed step of either module is reported and start-up goes on.
     dm = std::make_unique<cp::TDM>(env, form.sessao);
     cp::guarded(env, [&] { cp::DataModuleCreate(*dm); });
+    if (cp::terminationRequested()) return 0;
     dm2 = std::make_unique<cp::TDM2>(env, form.sessao);
     cp::guarded(env, [&] { cp::DataModuleCreate(*dm2); });
     cp::instalaPersistencia(*dm, *dm2, form.sessao, env);
