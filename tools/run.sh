@@ -16,6 +16,11 @@ SUITE=${BRUNDELO_HOME:-$ROOT/demo/brundelo}
 case "$SUITE" in /*) ;; *) SUITE=$ROOT/$SUITE ;; esac
 
 bash tools/install-deps.sh
+# The embedded engine keeps its lock files in the build folder rather than
+# in /tmp/firebird, which belongs to the machine's Firebird server (and which
+# an ordinary user cannot write). mkdemo and the program share it.
+export FIREBIRD_LOCK=${FIREBIRD_LOCK:-$BUILD/firebird-lock}
+mkdir -p "$FIREBIRD_LOCK"
 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j"$JOBS" --target contas-pagar mkdemo
 

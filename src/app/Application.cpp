@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QDialog>
 #include <QFont>
 #include <QLocale>
 #include <QSocketNotifier>
@@ -11,6 +12,7 @@
 #include <cstdio>
 
 #include "shell/ErrorHandler.h"
+#include "shell/Termino.h"
 #include "shell/Toolkit.h"
 
 namespace cp {
@@ -55,8 +57,14 @@ void quitOnTerminationSignals(QWidget* window) {
         char buf[16];
         while (::read(sinalPipe[0], buf, sizeof buf) > 0) {
         }
+        markTerminationRequested();
+        // A message box open meanwhile runs an event loop of its own: it
+        // closes, and every loop returns.
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QDialog*>(w); box && box->isVisible()) box->reject();
+        }
         window->close();
-        QCoreApplication::quit();
+        QCoreApplication::exit(0);
     });
     struct sigaction sa {};
     sa.sa_handler = aoSinal;

@@ -3,6 +3,8 @@
 // guarded() is caught here, shown and logged, and the event loop goes on.
 #pragma once
 
+#include "shell/Termino.h"
+
 #include <QApplication>
 
 class QWidget;
@@ -26,11 +28,11 @@ class Application : public QApplication {
     Environment* env_ = nullptr;
 };
 
-// Ends the program in order (the window closes, its record sets with it, the
-// event loop returns) when the system asks it to stop: SIGTERM, SIGINT or
-// SIGHUP. The database client installs handlers of its own for these signals
-// when it first attaches, under which the program would not end; call this
-// after the data modules have connected.
+// Ends the program in order (open message boxes close, the window closes,
+// its record sets with it, the event loops return) when the system asks it
+// to stop: SIGTERM, SIGINT or SIGHUP. Call it before the first attachment:
+// the database client then keeps these handlers under its own and calls
+// them too.
 void quitOnTerminationSignals(QWidget* window);
 
 // Maps the typefaces the screens are drawn with to metric-compatible ones:

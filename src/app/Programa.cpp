@@ -5,6 +5,7 @@
 #include "data/Modules.h"
 #include "data/Persistencia.h"
 #include "shell/ErrorHandler.h"
+#include "shell/Termino.h"
 
 namespace cp {
 
@@ -19,13 +20,17 @@ Programa::~Programa() {
 
 bool Programa::cria(const QString& programDir) {
     if (!form_->FormCreate(programDir)) return false;
+    // Asked to stop meanwhile: no more attempts to reach the databases.
+    if (terminationRequested()) return false;
+    // A failed step of either module is reported and start-up goes on.
     dm_ = std::make_unique<TDM>(env_, form_->sessao);
     guarded(env_, [&] { DataModuleCreate(*dm_); });
+    if (terminationRequested()) return false;
     dm2_ = std::make_unique<TDM2>(env_, form_->sessao);
     guarded(env_, [&] { DataModuleCreate(*dm2_); });
     instalaPersistencia(*dm_, *dm2_, form_->sessao, env_);
     form_->setModules(dm_.get(), dm2_.get());
-    return true;
+    return !terminationRequested();
 }
 
 }  // namespace cp

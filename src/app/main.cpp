@@ -50,8 +50,9 @@ int main(int argc, char** argv) {
     args.removeFirst();  // the program's own name
     cp::Programa programa(env, args);
     cp::Form1& form = programa.form();
-    if (!programa.cria(QCoreApplication::applicationDirPath() + QLatin1Char('/'))) return 0;
+    // Before the first attachment: the database client keeps these handlers.
     cp::quitOnTerminationSignals(&form);
+    if (!programa.cria(QCoreApplication::applicationDirPath() + QLatin1Char('/'))) return 0;
 
     FimAposPrimeiraPintura medicao(form);
     if (qEnvironmentVariableIsSet("CP_QUIT_AFTER_FIRST_PAINT")) app.installEventFilter(&medicao);

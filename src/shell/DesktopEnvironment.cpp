@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "shell/Termino.h"
+
 namespace cp {
 
 QString suiteDirFrom(const QString& brundeloHome) {
@@ -18,6 +20,8 @@ DesktopEnvironment::DesktopEnvironment()
     : suiteDir_(suiteDirFrom(qEnvironmentVariable("BRUNDELO_HOME"))) {}
 
 void DesktopEnvironment::showMessage(const QString& text) {
+    // Asked to stop: nobody is left to read it (errors are logged before).
+    if (terminationRequested()) return;
     QWidget* parent = QApplication::activeWindow();
     // The suite separates the lines of some messages with a lone carriage
     // return; the box breaks lines only at line feeds.

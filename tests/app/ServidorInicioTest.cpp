@@ -1,6 +1,6 @@
-// The whole start-up against the local Firebird server, reached as the
+// The whole start-up against the tests' Firebird server, reached as the
 // pharmacy's central server is: the settings file names the server, and the
-// program attaches to localhost:C:\brundelo\dados\brundelo.bd and to its
+// program attaches to <host>:C:\brundelo\dados\brundelo.bd and to its
 // work area's twin, which the server knows as aliases.
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ TEST(ServidorInicio, TheProgramStartsThroughTheServerAndSendsTheBindingAsSpelled
 
     TestEnvironment env;
     env.writeSuiteFile(QStringLiteral("BRUNDELO.INI"),
-                       linhaIni(kRotuloIP, "localhost") + linhaIni(kRotuloLogoff, "10"));
+                       linhaIni(kRotuloIP, serverHost()) + linhaIni(kRotuloLogoff, "10"));
     env.writeSuiteFile(QStringLiteral("SaltaCP.db"), "");
 
     TraceSession trace;

@@ -1,4 +1,4 @@
-// Key generation against the local server: the key queries as the server
+// Key generation against the tests' server: the key queries as the server
 // receives them, and the writes that follow, with their values as
 // parameters.
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// The due list and the settlement commands against the local server: the
+// The due list and the settlement commands against the tests' server: the
 // statements as the server receives them, in order, and how many each
 // action sends.
 #include <algorithm>

@@ -1,6 +1,7 @@
 #include "support/FbDatabases.h"
 
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -10,6 +11,39 @@
 #include "data/Connection.h"
 
 namespace cp::test {
+
+namespace {
+
+// The embedded engine keeps its lock files in a folder of the test
+// program's own, not in /tmp/firebird: that one belongs to the machine's
+// server, and an ordinary user cannot write it. FIREBIRD_LOCK is set before
+// main, so before any code loads the client library, and the programs the
+// tests start inherit it; the folder goes at exit. A FIREBIRD_LOCK set by the
+// caller is kept.
+class EmbeddedLockFolder {
+  public:
+    EmbeddedLockFolder() {
+        if (const char* set = std::getenv("FIREBIRD_LOCK"); set && *set) return;
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/cp-fblock-XXXXXX";
+        if (!::mkdtemp(pattern.data())) return;
+        path_ = pattern;
+        ::setenv("FIREBIRD_LOCK", path_.c_str(), 1);
+    }
+    ~EmbeddedLockFolder() {
+        std::error_code ignored;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    }
+    EmbeddedLockFolder(const EmbeddedLockFolder&) = delete;
+    EmbeddedLockFolder& operator=(const EmbeddedLockFolder&) = delete;
+
+  private:
+    std::string path_;
+};
+
+const EmbeddedLockFolder embeddedLockFolder;
+
+}  // namespace
 
 std::shared_ptr<fb::Client> fbClient() {
     static std::once_flag once;

@@ -2,11 +2,8 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <grp.h>
 #include <netinet/in.h>
-#include <pwd.h>
 #include <spawn.h>
-#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -21,6 +18,8 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <mutex>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -36,31 +35,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-const char* const kDatabasesConf = "/etc/firebird/3.0/databases.conf";
-const char* const kServerData = "/var/lib/firebird/3.0/data/contas-test";
 const char* const kPassword = "vostremal";
-constexpr int kPort = 3050;
-
-bool portListens() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) return false;
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(kPort);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    ::close(fd);
-    return ok;
-}
-
-// Gives a file or folder to the server's user, which must read and write it.
-void giveToServer(const std::string& path, mode_t mode) {
-    const passwd* user = ::getpwnam("firebird");
-    if (!user) throw std::runtime_error("There is no 'firebird' user on this machine");
-    if (::chown(path.c_str(), user->pw_uid, user->pw_gid) != 0 || ::chmod(path.c_str(), mode) != 0)
-        throw std::runtime_error("Cannot give " + path +
-                                 " to the firebird user: " + std::strerror(errno));
-}
 
 std::string lowerAscii(std::string s) {
     for (char& c : s)
@@ -68,37 +43,65 @@ std::string lowerAscii(std::string s) {
     return s;
 }
 
-// Replaces the alias lines under C:\brundelo\ with `lines`, keeping every
-// other line. Written to a new file and renamed, so the server never reads
-// half a file.
-void writeAliases(const std::vector<std::string>& lines) {
-    std::ifstream in(kDatabasesConf);
-    std::vector<std::string> kept;
-    for (std::string line; std::getline(in, line);) {
-        std::size_t b = line.find_first_not_of(" \t");
-        if (b != std::string::npos && lowerAscii(line.substr(b)).rfind("c:\\brundelo\\", 0) == 0)
-            continue;
-        kept.push_back(line);
+// A port nothing listens on now, chosen by the system.
+int freePort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) throw std::runtime_error(std::string("socket: ") + std::strerror(errno));
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = 0;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        const int why = errno;
+        ::close(fd);
+        throw std::runtime_error(std::string("Cannot find a free port: ") + std::strerror(why));
     }
-    in.close();
-    const std::string temp = std::string(kDatabasesConf) + ".contas-test";
+    ::close(fd);
+    return ntohs(addr.sin_port);
+}
+
+// Started on first use, stopped when the program exits.
+FbServerInstance& privateServer() {
+    static std::mutex mutex;
+    static std::unique_ptr<FbServerInstance> server;
+    static std::string failure;
+    std::lock_guard lock(mutex);
+    if (!server) {
+        if (!failure.empty()) throw std::runtime_error(failure);
+        try {
+            server = std::make_unique<FbServerInstance>();
+        } catch (const std::exception& e) {
+            failure = e.what();
+            throw;
+        }
+    }
+    return *server;
+}
+
+std::string databasesConfPath() { return privateServer().dir() + "/databases.conf"; }
+
+// Makes `lines` the whole alias file of the private server. Written to a new
+// file and renamed, so the server never reads half a file.
+void writeAliases(const std::vector<std::string>& lines) {
+    const std::string conf = databasesConfPath();
+    const std::string temp = conf + ".new";
     {
         std::ofstream out(temp, std::ios::trunc);
-        for (const auto& l : kept) out << l << '\n';
         for (const auto& l : lines) out << l << '\n';
         if (!out) throw std::runtime_error("Cannot write " + temp);
     }
-    ::chmod(temp.c_str(), 0644);
     // The server reloads the file when its modification time (in whole
     // seconds) changes; two writes within one second would go unnoticed.
     struct stat old {};
-    if (::stat(kDatabasesConf, &old) == 0) {
+    if (::stat(conf.c_str(), &old) == 0) {
         const time_t now = ::time(nullptr);
         const time_t stamp = std::max(now, old.st_mtime + 1);
         struct timespec times[2] = {{stamp, 0}, {stamp, 0}};
         ::utimensat(AT_FDCWD, temp.c_str(), times, 0);
     }
-    fs::rename(temp, kDatabasesConf);
+    fs::rename(temp, conf);
 }
 
 // Runs a program and waits for it; its output goes to `outputFile`.
@@ -194,12 +197,115 @@ std::atomic<int> serverDatabasesMade{0};
 
 // ---------------------------------------------------------------------------
 
+FbServerInstance::FbServerInstance() {
+    std::string lastError;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (tryStart(freePort(), lastError)) return;
+    }
+    throw std::runtime_error(lastError);
+}
+
+FbServerInstance::~FbServerInstance() { stop(); }
+
+void FbServerInstance::stop() {
+    if (keeper_ <= 0) return;
+    ::close(input_);
+    input_ = -1;
+    int status = 0;
+    const auto deadline = Clock::now() + std::chrono::seconds(15);
+    while (::waitpid(keeper_, &status, WNOHANG) == 0) {
+        if (Clock::now() > deadline) {
+            ::kill(keeper_, SIGTERM);
+            ::waitpid(keeper_, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    keeper_ = -1;
+}
+
+bool FbServerInstance::tryStart(int port, std::string& error) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/cp-fbserver-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("Cannot make a folder for the test server: " +
+                                 std::string(std::strerror(errno)));
+    int in[2], out[2];
+    if (::pipe2(in, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe: " + std::string(std::strerror(errno)));
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+        ::close(in[0]);
+        ::close(in[1]);
+        throw std::runtime_error("pipe: " + std::string(std::strerror(errno)));
+    }
+    std::vector<std::string> args = {"bash",
+                                     std::string(CP_SOURCE_DIR) + "/tools/fb-test-server.sh",
+                                     pattern, std::to_string(port)};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 2);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
+    pid_t pid = -1;
+    const int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
+    posix_spawnattr_destroy(&attr);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(in[0]);
+    ::close(out[1]);
+    if (rc != 0) {
+        ::close(in[1]);
+        ::close(out[0]);
+        std::error_code ignored;
+        fs::remove_all(pattern, ignored);
+        throw std::runtime_error(std::string("Cannot run bash: ") + std::strerror(rc));
+    }
+
+    // "ready PORT" once the server answers; anything else is the reason
+    // it did not start.
+    std::string text;
+    char buf[512];
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) != 0;) {
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        text.append(buf, static_cast<std::size_t>(n));
+        if (text.find("ready " + std::to_string(port) + "\n") != std::string::npos) break;
+    }
+    ::close(out[0]);
+    if (text.find("ready " + std::to_string(port) + "\n") != std::string::npos) {
+        keeper_ = pid;
+        input_ = in[1];
+        port_ = port;
+        dir_ = pattern;
+        return true;
+    }
+    ::close(in[1]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    std::error_code ignored;
+    fs::remove_all(pattern, ignored);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 3) {
+        error = "Port " + std::to_string(port) + " was taken";
+        return false;
+    }
+    throw std::runtime_error("The test server did not start: " + text);
+}
+
+// ---------------------------------------------------------------------------
+
 std::optional<std::string> fbServerUnavailable() {
-    if (!portListens())
-        return std::string("No Firebird server listens on localhost:") + std::to_string(kPort) +
-               "; start it with tools/start-fb-server.sh";
-    if (::access(kDatabasesConf, W_OK) != 0)
-        return std::string("The server tests must write ") + kDatabasesConf + " (run them as root)";
+    try {
+        privateServer();
+    } catch (const std::exception& e) {
+        return std::string("The private Firebird server of the tests did not start: ") + e.what();
+    }
     return std::nullopt;
 }
 
@@ -208,7 +314,18 @@ bool runningInCi() {
     return ci && *ci;
 }
 
-std::string serverDataDir() { return kServerData; }
+bool serverTestsRequired() {
+    const char* required = std::getenv("CP_SERVER_TESTS_REQUIRED");
+    return runningInCi() || (required && *required);
+}
+
+std::string serverHost() { return privateServer().host(); }
+
+std::string serverDataDir() { return privateServer().dir() + "/data"; }
+
+std::string serverDatabasesConf() { return databasesConfPath(); }
+
+std::string serviceManager() { return serverHost() + ":service_mgr"; }
 
 fb::AttachParams serverAttachParams() {
     fb::AttachParams p;
@@ -218,53 +335,17 @@ fb::AttachParams serverAttachParams() {
 }
 
 ServerDatabases::ServerDatabases(const std::string& workArea) : workArea_(workArea) {
-    fs::create_directories(kServerData);
-    giveToServer(kServerData, 0770);
-
-    const std::string lockPath = std::string(kServerData) + "/.lock";
-    // Close-on-exec: a program started meanwhile (fbsvcmgr) must not inherit
-    // the lock and keep it after this object is gone.
-    lockFd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lockFd_ < 0)
-        throw std::runtime_error("Cannot open " + lockPath + ": " + std::strerror(errno));
-    // Another test program may hold the folder for a while; a holder that
-    // never lets go turns into a failure with a reason instead of a hang.
-    const auto deadline = Clock::now() + std::chrono::seconds(180);
-    while (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
-        const int why = errno;
-        if (why != EWOULDBLOCK || Clock::now() > deadline) {
-            ::close(lockFd_);
-            throw std::runtime_error(why != EWOULDBLOCK
-                                         ? "Cannot lock " + lockPath + ": " + std::strerror(why)
-                                         : "Another test program has held " + lockPath +
-                                               " for over 180 s (see /proc/locks)");
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-
-    try {
-        // Holding the lock, no other test uses the folder: clear what earlier
-        // runs left behind.
-        for (const auto& entry : fs::directory_iterator(kServerData))
-            if (entry.path().extension() == ".fdb") fs::remove(entry.path());
-
-        // Fresh names each time, so the server never mistakes a new file for
-        // one it still has open.
-        const std::string stem = std::string(kServerData) + "/" + std::to_string(::getpid()) + "-" +
-                                 std::to_string(++serverDatabasesMade);
-        sharedFile_ = stem + "-dados.fdb";
-        workstationFile_ = stem + "-interfac" + workArea_ + ".fdb";
-        fs::copy_file(templateDatabase("shared.sql"), sharedFile_);
-        fs::copy_file(templateDatabase("workstation.sql"), workstationFile_);
-        giveToServer(sharedFile_, 0660);
-        giveToServer(workstationFile_, 0660);
-
-        writeAliases(
-            {sharedAlias() + " = " + sharedFile_, workstationAlias() + " = " + workstationFile_});
-    } catch (...) {
-        ::close(lockFd_);
-        throw;
-    }
+    const std::string data = serverDataDir();
+    fs::create_directories(data);
+    // Fresh names each time, so the server never mistakes a new file for
+    // one it still has open.
+    const std::string stem = data + "/" + std::to_string(++serverDatabasesMade);
+    sharedFile_ = stem + "-dados.fdb";
+    workstationFile_ = stem + "-interfac" + workArea_ + ".fdb";
+    fs::copy_file(templateDatabase("shared.sql"), sharedFile_);
+    fs::copy_file(templateDatabase("workstation.sql"), workstationFile_);
+    writeAliases(
+        {sharedAlias() + " = " + sharedFile_, workstationAlias() + " = " + workstationFile_});
 }
 
 ServerDatabases::~ServerDatabases() {
@@ -275,7 +356,12 @@ ServerDatabases::~ServerDatabases() {
     std::error_code ignored;
     fs::remove(sharedFile_, ignored);
     fs::remove(workstationFile_, ignored);
-    ::close(lockFd_);  // ends the lock
+}
+
+std::string ServerDatabases::sharedConnect() const { return serverHost() + ":" + sharedAlias(); }
+
+std::string ServerDatabases::workstationConnect() const {
+    return serverHost() + ":" + workstationAlias();
 }
 
 std::string ServerDatabases::workstationAlias() const {
@@ -328,8 +414,8 @@ std::vector<TraceSession::Event> parseTraceOutput(const std::string& text) {
 }
 
 TraceSession::TraceSession(bool withStarts) : withStarts_(withStarts) {
-    char pattern[] = "/tmp/cp-trace-XXXXXX";
-    if (!::mkdtemp(pattern)) throw std::runtime_error("Cannot make a folder for the trace");
+    std::string pattern = privateServer().dir() + "/trace-XXXXXX";
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("Cannot make a folder for the trace");
     dir_ = pattern;
 }
 
@@ -384,8 +470,8 @@ void TraceSession::start(const std::string& probeDatabase) {
     }
     const std::string out = dir_ + "/trace.out";
     std::vector<std::string> args = {
-        "fbsvcmgr", "localhost:service_mgr", "-user",    "sysdba", "-password",
-        kPassword,  "action_trace_start",    "-trc_cfg", config};
+        "fbsvcmgr", serviceManager(),     "-user",    "sysdba", "-password",
+        kPassword,  "action_trace_start", "-trc_cfg", config};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -437,8 +523,8 @@ std::vector<std::string> TraceSession::stop() {
             }
         }
         if (sessionId_ >= 0)
-            runAndWait({"fbsvcmgr", "localhost:service_mgr", "-user", "sysdba", "-password",
-                        kPassword, "action_trace_stop", "-trc_id", std::to_string(sessionId_)},
+            runAndWait({"fbsvcmgr", serviceManager(), "-user", "sysdba", "-password", kPassword,
+                        "action_trace_stop", "-trc_id", std::to_string(sessionId_)},
                        dir_ + "/stop.out");
         // The stopped session ends its fbsvcmgr; if it lingers, end it.
         int status = 0;
@@ -463,7 +549,7 @@ std::vector<std::string> TraceSession::stop() {
 
 std::vector<TraceSession::Event> TraceSession::events() const {
     std::vector<Event> mine;
-    const std::string folder = std::string(kServerData) + "/";
+    const std::string folder = serverDataDir() + "/";
     for (Event& e : parseTraceOutput(output())) {
         // The server names a database attached through an alias by the alias.
         if (e.database.rfind(folder, 0) != 0 &&

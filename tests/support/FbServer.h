@@ -1,19 +1,29 @@
-// Tests against the local Firebird server, reached the way the program
-// reaches the pharmacy's central server: "localhost:" + the suite's Windows
-// paths, which the server knows as aliases.
+// Tests against a Firebird server, reached the way the program reaches the
+// pharmacy's central server: host + the suite's Windows paths, which the
+// server knows as aliases.
 //
-// Start the server first with tools/start-fb-server.sh. A server test begins
-// with CP_REQUIRE_FB_SERVER(): when no server listens on localhost:3050 the
-// test is skipped with the reason, or fails when the environment variable CI
-// is set (non-empty), so a CI run never passes without the server.
+// The server is a private one of the test program (tools/fb-test-server.sh):
+// started on first use, in a temporary folder of its own, on a free port of
+// 127.0.0.1, running as the user who runs the tests; it stops and its folder
+// goes when the program ends, however it ends. The machine's own server, if
+// any, is never touched. A server test begins with CP_REQUIRE_FB_SERVER():
+// when the private server cannot start the test is skipped with the reason,
+// or fails in CI and under tools/test.sh (serverTestsRequired()), so neither
+// passes without the server.
 //
 //   TEST(ServerSomething, ...) {
 //       CP_REQUIRE_FB_SERVER();
 //       cp::test::ServerDatabases server;            // work area "01"
 //       server.shared().execute("insert into FP (FORMAPAGTO, ORDEM) values ('PIX', 1)");
 //       // the code under test attaches to server.sharedConnect(), i.e.
-//       // localhost:C:\brundelo\dados\brundelo.bd, as sysdba / vostremal
+//       // localhost/<port>:C:\brundelo\dados\brundelo.bd, as sysdba / vostremal;
+//       // the program's settings file names the server as serverHost().
 //   }
+//
+// A benchmark does the same without the gtest macro:
+//
+//   if (auto why = cp::test::fbServerUnavailable()) { state.SkipWithError(why->c_str()); return; }
+//   cp::test::ServerDatabases server;
 //
 // Checking the exact SQL the program sends (TraceSession):
 //
@@ -24,12 +34,12 @@
 //   std::vector<std::string> sql = trace.stop();  // texts the server prepared, in order
 //   EXPECT_NE(std::find(sql.begin(), sql.end(), expectedText), sql.end());
 //
-// The trace covers every database of the machine (other test programs
-// included); stop() keeps only the statements of the databases that
-// ServerDatabases made, which the server names by the alias they were
-// attached through (C:\brundelo\...) or by their file in serverDataDir(),
-// and leaves out its own probe statements. events() gives the raw events, with the
-// database file and the event kind, when a test needs more.
+// The trace covers the databases of the private server only; stop() keeps
+// the statements of the databases that ServerDatabases made, which the
+// server names by the alias they were attached through (C:\brundelo\...) or
+// by their file in serverDataDir(), and leaves out its own probe statements.
+// events() gives the raw events, with the database file and the event kind,
+// when a test needs more.
 #pragma once
 
 #include <sys/types.h>
@@ -42,33 +52,75 @@
 
 namespace cp::test {
 
-// The reason server tests cannot run (no server listening on port 3050), or
-// nothing when they can.
+// The reason server tests cannot run (the private server did not start), or
+// nothing when they can. The first call starts the server.
 std::optional<std::string> fbServerUnavailable();
 // True when the environment variable CI is set and not empty.
 bool runningInCi();
+// True in CI and under tools/test.sh (CP_SERVER_TESTS_REQUIRED set): a
+// server test that cannot run fails there instead of being skipped.
+bool serverTestsRequired();
 
-#define CP_REQUIRE_FB_SERVER()                                        \
-    do {                                                              \
-        if (auto cpWhyNoServer = ::cp::test::fbServerUnavailable()) { \
-            if (::cp::test::runningInCi()) FAIL() << *cpWhyNoServer;  \
-            GTEST_SKIP() << *cpWhyNoServer;                           \
-        }                                                             \
+#define CP_REQUIRE_FB_SERVER()                                               \
+    do {                                                                     \
+        if (auto cpWhyNoServer = ::cp::test::fbServerUnavailable()) {        \
+            if (::cp::test::serverTestsRequired()) FAIL() << *cpWhyNoServer; \
+            GTEST_SKIP() << *cpWhyNoServer;                                  \
+        }                                                                    \
     } while (0)
 
-// The folder, readable and writable by the server's user, that holds the
-// databases of the server tests.
+// A private Firebird server: tools/fb-test-server.sh runs it in a temporary
+// folder of its own ($TMPDIR/cp-fbserver-*), on a free port of 127.0.0.1, in
+// a session of its own (an interrupt from the terminal reaches the program,
+// not the server). The script stops the server and removes the folder when
+// its standard input, a pipe from this object, ends: at stop(), or when the
+// program dies in any way. The server itself dies with the script.
+// The server tests share one per program (see above); a test of the instance
+// itself may make its own.
+class FbServerInstance {
+  public:
+    // Starts it and returns once SYSDBA logs in; throws std::runtime_error
+    // with the reason when it cannot.
+    FbServerInstance();
+    ~FbServerInstance();  // stop()
+    FbServerInstance(const FbServerInstance&) = delete;
+    FbServerInstance& operator=(const FbServerInstance&) = delete;
+
+    int port() const { return port_; }
+    // "localhost/<port>", as a client names the server.
+    std::string host() const { return "localhost/" + std::to_string(port_); }
+    // Its folder: firebird.conf, databases.conf, security3.fdb, lock/.
+    const std::string& dir() const { return dir_; }
+    // The script's process.
+    pid_t keeperPid() const { return keeper_; }
+    // Stops the server and removes its folder; returns when both are done.
+    void stop();
+
+  private:
+    bool tryStart(int port, std::string& error);
+
+    pid_t keeper_ = -1;
+    int input_ = -1;
+    int port_ = 0;
+    std::string dir_;
+};
+
+// The private server of the program as a client names it: "localhost/<port>".
+std::string serverHost();
+// Its service manager, for fbsvcmgr: "localhost/<port>:service_mgr".
+std::string serviceManager();
+// The folder that holds the databases of the server tests.
 std::string serverDataDir();
+// The private server's alias file.
+std::string serverDatabasesConf();
 
 // The attach parameters of the suite's connections: sysdba / vostremal.
 fb::AttachParams serverAttachParams();
 
-// Fresh shared and work-area databases on the local server, registered in
-// /etc/firebird/3.0/databases.conf under the aliases
-// C:\brundelo\dados\brundelo.bd and C:\brundelo\interfac<XX>\brundelo.bd
-// (earlier alias lines under C:\brundelo\ are replaced, other lines kept).
-// The aliases are machine-wide, so the object holds a lock file for its
-// whole life: server tests of several programs run one after the other.
+// Fresh shared and work-area databases on the private server, registered in
+// its databases.conf under the aliases C:\brundelo\dados\brundelo.bd and
+// C:\brundelo\interfac<XX>\brundelo.bd (the file holds the aliases of the
+// newest object only).
 class ServerDatabases {
   public:
     explicit ServerDatabases(const std::string& workArea = "01");
@@ -79,8 +131,8 @@ class ServerDatabases {
     // The aliases (Windows paths) and the strings to attach with.
     std::string sharedAlias() const { return "C:\\brundelo\\dados\\brundelo.bd"; }
     std::string workstationAlias() const;
-    std::string sharedConnect() const { return "localhost:" + sharedAlias(); }
-    std::string workstationConnect() const { return "localhost:" + workstationAlias(); }
+    std::string sharedConnect() const;
+    std::string workstationConnect() const;
     // The database files behind the aliases.
     const std::string& sharedFile() const { return sharedFile_; }
     const std::string& workstationFile() const { return workstationFile_; }
@@ -94,7 +146,6 @@ class ServerDatabases {
     std::string workArea_;
     std::string sharedFile_;
     std::string workstationFile_;
-    int lockFd_ = -1;
     fb::Attachment shared_;
     fb::Attachment workstation_;
 };
