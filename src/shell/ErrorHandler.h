@@ -18,11 +18,19 @@ namespace cp {
 // The log file of the general error handler, in the suite directory.
 inline const char* const kErrorLogName = "ContasPagar.log";
 
-// Text of an exception as the operator sees it (UTF-8 what() texts; server
-// texts are shown as the server wrote them).
+// Text of an exception as the operator sees it: the Portuguese text of a
+// common database failure (data/MensagensErro), else its own text (UTF-8
+// what() texts; other server texts as the server wrote them).
 QString errorText(const std::exception& e);
 
-// Shows and logs an error that no step caught.
+// Appends a dated line to the log file, the text's line breaks shown as " | ".
+// A symbolic link, a directory or a pipe in the log's place is not written
+// through.
+void registraNoLog(Environment& env, const QString& text);
+
+// Shows and logs an error that no step caught. The log keeps the original
+// text of a translated database error beside the text shown.
+void reportError(Environment& env, const std::exception& e);
 void reportError(Environment& env, const QString& text);
 
 // Runs fn; whatever it throws is reported as above. Returns false when fn
