@@ -1,5 +1,6 @@
 // The session files and the idle limit, without the login panel.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -312,6 +313,12 @@ TEST_F(SessaoVerificacao, AnUnreadableLastLoginFileNeverResumes) {
     QDir().mkpath(env.suiteFile(kArqUltAtiv));
     EXPECT_TRUE(run());
     EXPECT_TRUE(env.messages.isEmpty());
+}
+
+TEST_F(SessaoVerificacao, APipeInPlaceOfASessionFileIsNotWaitedFor) {
+    ASSERT_EQ(::mkfifo(env.suiteFile(kArqLogon).toLocal8Bit().constData(), 0600), 0);
+    EXPECT_FALSE(run());  // returns at once: nothing writes into the pipe
+    EXPECT_TRUE(logText(env).contains("LOGON.LLF"));
 }
 
 TEST_F(SessaoVerificacao, TheLastActivityIsNotWrittenThroughASymbolicLink) {
