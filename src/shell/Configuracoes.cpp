@@ -215,6 +215,9 @@ namespace {
 // character for the carriage return of a CR LF line end.
 constexpr std::size_t kLarguraLida = kInicioValor + kTamanhoValor + 1;
 
+// How many refused lines the message names one by one.
+constexpr int kRecusadasNomeadas = 5;
+
 ErroConfiguracoes erroGrandeDemais(int linha) {
     return ErroConfiguracoes(
         ErroConfiguracoes::Tipo::EntradaSaida,
@@ -235,6 +238,7 @@ void LeLinhasConfiguracoes(std::istream& entrada, SessionState& sessao, Configur
     int numero = 0;
     std::int64_t lidos = 0;
     int primeiraRecusada = 0;
+    int qtdeRecusadas = 0;
     std::string recusadas;  // one message line per refused line
     bool fim = false;
     while (!fim) {
@@ -275,7 +279,7 @@ void LeLinhasConfiguracoes(std::istream& entrada, SessionState& sessao, Configur
                 // read: the server's address may come below it.
                 if (const auto numeroCor = ConverteInteiro(valor)) {
                     config.CorFundoTelas = *numeroCor;
-                } else {
+                } else if (++qtdeRecusadas <= kRecusadasNomeadas) {
                     if (primeiraRecusada == 0) primeiraRecusada = numero;
                     if (!recusadas.empty()) recusadas += "\n";
                     recusadas += "BRUNDELO.INI, linha " + std::to_string(numero) + ": '" +
@@ -289,6 +293,9 @@ void LeLinhasConfiguracoes(std::istream& entrada, SessionState& sessao, Configur
             if (i == kRotuloTempoLogoff) sessao.TempoLogoff = valor;
         }
     }
+    if (qtdeRecusadas > kRecusadasNomeadas)
+        recusadas += "\n(e mais " + std::to_string(qtdeRecusadas - kRecusadasNomeadas) +
+                     " linhas como essas)";
     if (primeiraRecusada != 0)
         throw ErroConfiguracoes(ErroConfiguracoes::Tipo::Conversao, recusadas, primeiraRecusada);
 }

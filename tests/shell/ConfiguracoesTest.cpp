@@ -155,6 +155,19 @@ TEST(Configuracoes, ABadColourIsReportedAndTheOtherLinesAreStillRead) {
         EXPECT_NE(texto.find("linha 2: 'verde'"), std::string::npos) << texto;
     }
     EXPECT_EQ(config.CorFundoTelas, 255);
+
+    // A file of bad lines does not give a message of thousands of lines.
+    std::string muitas;
+    for (int i = 0; i < 2000; ++i) muitas += linha(kCor, "x") + "\n";
+    std::istringstream todas(muitas);
+    try {
+        LeLinhasConfiguracoes(todas, sessao, config);
+        FAIL() << "no error";
+    } catch (const ErroConfiguracoes& e) {
+        const std::string texto = e.what();
+        EXPECT_LT(texto.size(), 600u);
+        EXPECT_NE(texto.find("(e mais 1995 linhas como essas)"), std::string::npos) << texto;
+    }
 }
 
 TEST(Configuracoes, OverlongLinesAndHugeFilesAreNotReadWhole) {
