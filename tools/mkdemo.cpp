@@ -27,6 +27,7 @@
 
 #include "data/Connection.h"
 #include "data/Cp1252.h"
+#include "data/UsuarioSistema.h"
 #include "data/fb/fb.h"
 #include "logic/UChKProt.h"
 
@@ -58,13 +59,6 @@ struct Opcoes {
            "  usuario DEMO. --demo preenche fornecedores, plano de contas, contas e parcelas.\n"
            "  --force apaga bancos que ja existam.\n";
     std::exit(erro.empty() ? 0 : 2);
-}
-
-std::string loginName() {
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_name) return pw->pw_name;
-    if (const char* u = std::getenv("USER"); u && *u) return u;
-    if (const char* u = std::getenv("LOGNAME"); u && *u) return u;
-    return "usuario";
 }
 
 Opcoes leOpcoes(int argc, char** argv) {
@@ -99,7 +93,7 @@ Opcoes leOpcoes(int argc, char** argv) {
     }
     if (o.suite.empty()) uso("falta a pasta da suite");
     if (o.estacao.size() != 2) uso("o codigo da estacao tem dois caracteres, como 01");
-    if (o.usuario.empty()) o.usuario = loginName();
+    if (o.usuario.empty()) o.usuario = cp::nomeUsuarioSistema().toStdString();
     return o;
 }
 
@@ -406,7 +400,7 @@ void preencheBase(fb::Attachment& shared, fb::Attachment& ws, const Opcoes& o, c
                linha({texto(o.estacao, 3),
                       texto("C:\\BRUNDELO\\INTERFAC" + o.estacao + "\\BRUNDELO.BD", 60),
                       texto("FINANCEIRO", 16), texto("N", 3), texto("N", 3),
-                      Value{o.usuario.substr(0, 60)}});
+                      texto(o.usuario, 60)});
            });
     // The access text passes both checks of the login: its 3rd character is
     // the name's first letter + 4, its 7th the first letter of the session

@@ -24,7 +24,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
         if (env_) {
-            reportError(*env_, errorText(e));
+            reportError(*env_, e);
         } else {
             std::fprintf(stderr, "%s\n", e.what());
         }

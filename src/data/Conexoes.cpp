@@ -23,13 +23,18 @@ void preparaConexao(Connection& c, const std::string& banco, const char* charset
     c.setParams(parametrosSuite(charset));
 }
 
+// Said of the work area's database when no work area was bound: its path
+// lacks the work area's code.
+constexpr const char* kSemAreaDeTrabalho =
+    " (sem o código da área de trabalho: nenhuma foi selecionada para este usuário)";
+
 // Without a server address the embedded file must be there: a clear message
 // names the one that is missing.
-void exigeBancoLocal(const Connection& c, const SessionState& sessao) {
+void exigeBancoLocal(const Connection& c, const SessionState& sessao, const char* nota = "") {
     if (!sessao.IPServidorCentral.empty()) return;
     if (QFileInfo::exists(QString::fromLocal8Bit(c.database()))) return;
     throw std::runtime_error(
-        "Banco de dados não encontrado: " + c.database() +
+        "Banco de dados não encontrado: " + visivel(c.database()).toStdString() + nota +
         "\nSem o IP do servidor central no BRUNDELO.INI, o programa abre os bancos de dados da "
         "pasta da suíte.");
 }
@@ -41,7 +46,7 @@ std::string upperAZOf(const BoundedText<60>& t) { return upperAZ(t.str()); }
 std::string bibliotecaCliente(const Environment& env) {
     QFile f(env.suiteFile(QString::fromLatin1(kArquivoCaminhoGDS)));
     if (!f.exists() || !f.open(QIODevice::ReadOnly)) return {};
-    QByteArray linha = f.readLine();
+    QByteArray linha = f.readLine(128);  // never more than the first line needs
     while (linha.endsWith('\n') || linha.endsWith('\r')) linha.chop(1);
     linha.truncate(100);
     if (linha.isEmpty()) return {};
@@ -144,8 +149,15 @@ void DataModuleCreate(TDM& dm) {
 void DataModuleCreate(TDM2& dm2) {
     Connection& c = dm2.SQLConnection1;
     preparaConexao(c, bancoEstacao(dm2.session), "WIN1252", dm2.session, dm2.env);
-    exigeBancoLocal(c, dm2.session);
-    c.open();
+    const char* nota = dm2.session.Estacao.empty() ? kSemAreaDeTrabalho : "";
+    exigeBancoLocal(c, dm2.session, nota);
+    try {
+        c.open();
+    } catch (fb::Error& e) {
+        // The database is named in the client's bytes, Windows-1252.
+        e.setDatabase(e.database() + toCp1252OrThrow(QString::fromUtf8(nota)));
+        throw;
+    }
 }
 
 }  // namespace cp

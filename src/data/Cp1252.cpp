@@ -59,6 +59,13 @@ std::string toCp1252OrThrow(const QString& text) {
     return *toCp1252(text);
 }
 
+QString visivel(std::string_view bytes) {
+    std::string s(bytes);
+    for (char& c : s)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '.';
+    return fromCp1252(s);
+}
+
 std::string upperAZ(std::string_view text) {
     std::string out(text);
     for (char& c : out)

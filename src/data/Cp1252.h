@@ -19,6 +19,11 @@ std::optional<std::string> toCp1252(const QString& text);
 // the first character that cannot be stored.
 std::string toCp1252OrThrow(const QString& text);
 
+// A text of Windows-1252 bytes for a message or the log: control characters
+// (a zero byte, a line break, a tab) shown as dots, so that a value read from
+// a file can neither cut a message short nor break the log's lines.
+QString visivel(std::string_view bytes);
+
 // Upper-casing as the suite does it: only the letters a to z change.
 std::string upperAZ(std::string_view text);
 

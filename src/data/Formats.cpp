@@ -126,15 +126,36 @@ std::int64_t rescale(std::int64_t value, int from, int to) {
 
 std::string formatScaled(std::string_view pattern, std::int64_t value, int scale) {
     NumberPattern p = parseNumberPattern(pattern);
-    std::int64_t v = rescale(value, scale, p.maxFrac);
-    bool negative = v < 0;
-    std::uint64_t mag =
-        negative ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+    // The digits are placed and rounded as text, so no pattern or scale can
+    // overflow an integer.
+    const bool negative = value < 0;
+    const std::uint64_t mag =
+        negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     std::string digits = std::to_string(mag);
-    while (static_cast<int>(digits.size()) <= p.maxFrac) digits.insert(0, 1, '0');
-    std::string intDigits = digits.substr(0, digits.size() - p.maxFrac);
-    std::string frac = digits.substr(digits.size() - p.maxFrac);
-    return layOut(p, negative, intDigits, frac);
+    std::size_t frac = 0;
+    if (scale < 0)
+        digits.append(static_cast<std::size_t>(-scale), '0');
+    else
+        frac = static_cast<std::size_t>(scale);
+    if (digits.size() <= frac) digits.insert(0, frac + 1 - digits.size(), '0');
+    const std::size_t want = static_cast<std::size_t>(p.maxFrac);
+    if (frac < want) {
+        digits.append(want - frac, '0');
+    } else if (frac > want) {
+        // Half away from zero: the magnitude rounds up on a first dropped 5 to 9.
+        const bool up = digits[digits.size() - frac + want] >= '5';
+        digits.resize(digits.size() - frac + want);
+        if (up) {
+            std::size_t i = digits.size();
+            while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+            if (i == 0)
+                digits.insert(0, 1, '1');
+            else
+                ++digits[i - 1];
+        }
+    }
+    const std::size_t intLen = digits.size() - want;
+    return layOut(p, negative, digits.substr(0, intLen), digits.substr(intLen));
 }
 
 std::string formatFloat(std::string_view pattern, double value) {

@@ -2,9 +2,10 @@
 
 #include <QString>
 #include <filesystem>
-#include <fstream>
 #include <limits>
+#include <sstream>
 
+#include "data/ArquivosSuite.h"
 #include "data/Cp1252.h"
 #include "data/Environment.h"
 
@@ -139,8 +140,6 @@ std::string_view semBrancos(std::string_view s) {
     return s.substr(inicio, fim - inicio + 1);
 }
 
-std::string textoDaMensagem(std::string_view bytes) { return fromCp1252(bytes).toStdString(); }
-
 }  // namespace
 
 const std::string* Configuracoes::valor(std::string_view rotulo) const {
@@ -210,6 +209,26 @@ std::int32_t MinutosDeLogoff(const std::string& tempoLogoff) {
     return ConverteInteiro(tempoLogoff).value_or(5);
 }
 
+namespace {
+
+// The part of a line that is ever read: label, separator and value, plus one
+// character for the carriage return of a CR LF line end.
+constexpr std::size_t kLarguraLida = kInicioValor + kTamanhoValor + 1;
+
+// How many refused lines the message names one by one.
+constexpr int kRecusadasNomeadas = 5;
+
+ErroConfiguracoes erroGrandeDemais(int linha) {
+    return ErroConfiguracoes(
+        ErroConfiguracoes::Tipo::EntradaSaida,
+        "O arquivo BRUNDELO.INI é grande demais para um arquivo de configurações (mais de " +
+            std::to_string(kTamanhoMaximoConfiguracoes / 1024) +
+            " KB); ele não foi lido além da linha " + std::to_string(linha) + ".",
+        linha);
+}
+
+}  // namespace
+
 void LeLinhasConfiguracoes(std::istream& entrada, SessionState& sessao, Configuracoes& config) {
     config = Configuracoes{};
     sessao.IPServidorCentral = "";
@@ -217,43 +236,68 @@ void LeLinhasConfiguracoes(std::istream& entrada, SessionState& sessao, Configur
 
     std::string linha;
     int numero = 0;
-    while (true) {
-        std::getline(entrada, linha);
-        if (entrada.bad())
-            throw ErroConfiguracoes(ErroConfiguracoes::Tipo::EntradaSaida,
-                                    "Erro de leitura no arquivo BRUNDELO.INI (linha " +
-                                        std::to_string(numero + 1) + ").",
-                                    numero + 1);
-        if (entrada.fail()) break;  // end of file, nothing more read
+    std::int64_t lidos = 0;
+    int primeiraRecusada = 0;
+    int qtdeRecusadas = 0;
+    std::string recusadas;  // one message line per refused line
+    bool fim = false;
+    while (!fim) {
+        // One line; only its first kLarguraLida characters are kept.
+        linha.clear();
+        bool algum = false;
+        char c = 0;
+        while (true) {
+            if (!entrada.get(c)) {
+                if (entrada.bad())
+                    throw ErroConfiguracoes(ErroConfiguracoes::Tipo::EntradaSaida,
+                                            "Erro de leitura no arquivo BRUNDELO.INI (linha " +
+                                                std::to_string(numero + 1) + ").",
+                                            numero + 1);
+                fim = true;
+                break;
+            }
+            if (++lidos > kTamanhoMaximoConfiguracoes) throw erroGrandeDemais(numero);
+            algum = true;
+            if (c == '\n') break;
+            if (linha.size() < kLarguraLida) linha.push_back(c);
+        }
+        if (!algum) break;
         ++numero;
         if (!linha.empty() && linha.back() == '\r') linha.pop_back();
+        if (linha.size() < kTamanhoRotulo) continue;
 
-        if (linha.size() >= kTamanhoRotulo) {
-            const std::string_view rotulo = std::string_view(linha).substr(0, kTamanhoRotulo);
-            const std::string_view parteValor =
-                linha.size() > kInicioValor
-                    ? std::string_view(linha).substr(kInicioValor, kTamanhoValor)
-                    : std::string_view();
-            for (std::size_t i = 0; i < kRotulosConfiguracao.size(); ++i) {
-                if (kRotulosConfiguracao[i] != rotulo) continue;
-                const std::string_view valor = semBrancos(parteValor);
-                if (i == kRotuloCorFundoTelas) {
-                    const auto numeroCor = ConverteInteiro(valor);
-                    if (!numeroCor)
-                        throw ErroConfiguracoes(
-                            ErroConfiguracoes::Tipo::Conversao,
-                            "'" + textoDaMensagem(valor) + "' não é um valor inteiro válido",
-                            numero);
+        const std::string_view rotulo = std::string_view(linha).substr(0, kTamanhoRotulo);
+        const std::string_view parteValor =
+            linha.size() > kInicioValor
+                ? std::string_view(linha).substr(kInicioValor, kTamanhoValor)
+                : std::string_view();
+        for (std::size_t i = 0; i < kRotulosConfiguracao.size(); ++i) {
+            if (kRotulosConfiguracao[i] != rotulo) continue;
+            const std::string_view valor = semBrancos(parteValor);
+            if (i == kRotuloCorFundoTelas) {
+                // A bad colour is reported, and the lines after it are still
+                // read: the server's address may come below it.
+                if (const auto numeroCor = ConverteInteiro(valor)) {
                     config.CorFundoTelas = *numeroCor;
-                    continue;
+                } else if (++qtdeRecusadas <= kRecusadasNomeadas) {
+                    if (primeiraRecusada == 0) primeiraRecusada = numero;
+                    if (!recusadas.empty()) recusadas += "\n";
+                    recusadas += "BRUNDELO.INI, linha " + std::to_string(numero) + ": '" +
+                                 visivel(valor).toStdString() +
+                                 "' não é um valor inteiro válido; a linha foi ignorada.";
                 }
-                config.valores[i].assign(valor.substr(0, Configuracoes::capacidade(i)));
-                if (i == kRotuloIPServidorCentral) sessao.IPServidorCentral = valor;
-                if (i == kRotuloTempoLogoff) sessao.TempoLogoff = valor;
+                continue;
             }
+            config.valores[i].assign(valor.substr(0, Configuracoes::capacidade(i)));
+            if (i == kRotuloIPServidorCentral) sessao.IPServidorCentral = valor;
+            if (i == kRotuloTempoLogoff) sessao.TempoLogoff = valor;
         }
-        if (entrada.eof()) break;
     }
+    if (qtdeRecusadas > kRecusadasNomeadas)
+        recusadas += "\n(e mais " + std::to_string(qtdeRecusadas - kRecusadasNomeadas) +
+                     " linhas como essas)";
+    if (primeiraRecusada != 0)
+        throw ErroConfiguracoes(ErroConfiguracoes::Tipo::Conversao, recusadas, primeiraRecusada);
 }
 
 LeituraConfiguracoes LeConfiguracoes(const std::string& diretorioExecutavel, SessionState& sessao,
@@ -271,10 +315,15 @@ LeituraConfiguracoes LeConfiguracoes(const std::string& diretorioExecutavel, Ses
         return LeituraConfiguracoes::ArquivoAusente;
     }
 
-    std::ifstream entrada(caminho, std::ios::in | std::ios::binary);
-    if (!entrada.is_open())
+    QString motivo;
+    const auto bytes = leArquivoLimitado(QString::fromStdString(caminho.string()),
+                                         kTamanhoMaximoConfiguracoes, &motivo);
+    if (!bytes)
         throw ErroConfiguracoes(ErroConfiguracoes::Tipo::EntradaSaida,
-                                "Não foi possível abrir o arquivo " + caminho.string() + ".", 0);
+                                "Não foi possível ler o arquivo " + caminho.string() + ": " +
+                                    motivo.toStdString() + ".",
+                                0);
+    std::istringstream entrada(bytes->toStdString());
     LeLinhasConfiguracoes(entrada, sessao, config);
     return LeituraConfiguracoes::Lida;
 }

@@ -42,7 +42,7 @@ inline constexpr const char* kArquivoConfiguracoes = "BRUNDELO.INI";
 // A label that did not occur leaves its text empty. The screen background
 // colour is kept as a number only (its text slot stays empty).
 class Configuracoes {
-public:
+  public:
     std::array<std::string, kQtdeRotulosConfiguracao> valores;
     std::int32_t CorFundoTelas = 0;
 
@@ -55,17 +55,24 @@ public:
     static std::size_t capacidade(std::size_t indiceRotulo);
 };
 
-// A failure while reading the settings: a background colour that is not an
-// integer, or a file that exists but cannot be opened or read. Reading stops
-// at that line; every value read before it stays in place. The shell hands
-// it to the general error report and carries on.
+// The largest settings file read: the format needs about 12 KB.
+inline constexpr std::int64_t kTamanhoMaximoConfiguracoes = 256 * 1024;
+
+// A failure while reading the settings. A background colour that is not an
+// integer (Conversao) is thrown once the whole file was read: its line is
+// ignored and every other line keeps its value; the text names each refused
+// line. A file that cannot be opened or read, is not a regular file or is
+// larger than kTamanhoMaximoConfiguracoes (EntradaSaida) stops the reading
+// there; every value read before stays in place. The shell hands either to
+// the general error report and carries on.
 class ErroConfiguracoes : public std::runtime_error {
   public:
     enum class Tipo { Conversao, EntradaSaida };
     ErroConfiguracoes(Tipo tipo, const std::string& texto, int linha)
         : std::runtime_error(texto), tipo_(tipo), linha_(linha) {}
     Tipo tipo() const { return tipo_; }
-    int linha() const { return linha_; }  // 1-based line where reading stopped, 0 at opening
+    // 1-based line: the first refused one, or where reading stopped (0 at opening)
+    int linha() const { return linha_; }
 
   private:
     Tipo tipo_;
@@ -91,8 +98,9 @@ LeituraConfiguracoes LeConfiguracoes(const std::string& diretorioExecutavel, Ses
                                      Configuracoes& config, Environment& env);
 
 // The line-by-line reading itself, from any stream of Windows-1252 bytes
-// (lines end with LF or CR LF). Empties the values it fills first. Throws
-// ErroConfiguracoes.
+// (lines end with LF or CR LF). Empties the values it fills first. Only the
+// first 110 characters of a line are kept, and no more than
+// kTamanhoMaximoConfiguracoes bytes are read. Throws ErroConfiguracoes.
 void LeLinhasConfiguracoes(std::istream& entrada, SessionState& sessao, Configuracoes& config);
 
 // A text read as a 32-bit integer the way the suite reads numbers: leading

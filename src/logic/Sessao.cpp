@@ -2,9 +2,10 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
+#include <algorithm>
 #include <cctype>
 
+#include "data/ArquivosSuite.h"
 #include "data/Cp1252.h"
 
 namespace cp {
@@ -12,13 +13,9 @@ namespace {
 
 QString nomeArquivo(const char* nome) { return QString::fromLatin1(nome); }
 
-// What a session-file line looked like, for the log (control bytes shown as
-// dots so that a junk file cannot break the log's lines).
+// What a session-file line looked like, for the log.
 QString mostraLinha(std::string_view line) {
-    std::string s(line);
-    for (char& c : s)
-        if (static_cast<unsigned char>(c) < 0x20) c = '.';
-    return QLatin1Char('"') + fromCp1252(s) + QLatin1Char('"');
+    return QLatin1Char('"') + visivel(line) + QLatin1Char('"');
 }
 
 std::string_view semBrancos(std::string_view s) {
@@ -50,36 +47,27 @@ bool separador(std::string_view& s, char c) {
 
 }  // namespace
 
-void registraOcorrencia(Environment& env, const QString& text) {
-    QFile log(env.suiteFile(QString::fromLatin1(kErrorLogName)));
-    if (!log.open(QIODevice::Append | QIODevice::Text)) return;
-    QTextStream out(&log);
-    out << env.now().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) << "  "
-        << QString(text).replace(QLatin1Char('\n'), QLatin1String(" | ")) << '\n';
+std::vector<std::string> separaLinhas(std::string_view bytes,
+                                      const std::vector<std::size_t>& widths) {
+    std::vector<std::string> lines(widths.size());
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < widths.size() && pos < bytes.size(); ++i) {
+        const std::size_t fim = bytes.find_first_of("\r\n", pos);
+        const std::size_t n = (fim == std::string_view::npos ? bytes.size() : fim) - pos;
+        lines[i].assign(bytes.substr(pos, std::min(n, widths[i])));
+        if (fim == std::string_view::npos) break;
+        pos = fim + 1;
+        if (bytes[fim] == '\r' && pos < bytes.size() && bytes[pos] == '\n') ++pos;
+    }
+    return lines;
 }
 
 std::optional<std::vector<std::string>> leLinhas(const QString& path,
-                                                 const std::vector<std::size_t>& widths) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
-    std::vector<std::string> lines(widths.size());
-    char c = 0;
-    for (std::size_t i = 0; i < widths.size(); ++i) {
-        for (;;) {
-            if (!f.getChar(&c)) {
-                if (f.error() != QFileDevice::NoError) return std::nullopt;
-                return lines;  // end of file: the lines left are empty
-            }
-            if (c == '\n') break;
-            if (c == '\r') {
-                char next = 0;
-                if (f.getChar(&next) && next != '\n') f.ungetChar(next);
-                break;
-            }
-            if (lines[i].size() < widths[i]) lines[i].push_back(c);
-        }
-    }
-    return lines;
+                                                 const std::vector<std::size_t>& widths,
+                                                 QString* motivo) {
+    const auto bytes = leArquivoLimitado(path, kTamanhoMaximoArquivoSessao, motivo);
+    if (!bytes) return std::nullopt;
+    return separaLinhas(std::string_view(bytes->constData(), bytes->size()), widths);
 }
 
 std::optional<QDate> leData(std::string_view line, const QDate& today) {
@@ -138,8 +126,17 @@ std::int64_t limiteOcioso(std::int32_t minutosLogoff) {
     return minutosLogoff < 0 ? 5 : minutosLogoff;
 }
 
-std::string horaLimite(const QDateTime& agora, std::int32_t minutosLogoff) {
-    return formataHora(agora.addSecs(-60 * limiteOcioso(minutosLogoff)).time());
+bool dentroDoLimite(const QDateTime& ultimaAtividade, const QDateTime& agora,
+                    std::int32_t minutosLogoff) {
+    // To the second, as the files keep it.
+    auto segundos = [](const QDateTime& t) {
+        const QTime h = t.time();
+        return QDateTime(t.date(), QTime(h.hour(), h.minute(), h.second()));
+    };
+    if (ultimaAtividade.date() != agora.date()) return false;
+    const std::int64_t minutos = limiteOcioso(minutosLogoff);
+    if (minutos >= 24 * 60) return true;
+    return segundos(ultimaAtividade) >= segundos(agora).addSecs(-60 * minutos);
 }
 
 bool acessoConfere(std::string_view acesso, std::size_t pos, int desvio, std::optional<char> c) {
@@ -170,18 +167,13 @@ bool gravaUltimaAtividade(Environment& env) {
     const QDateTime agora = env.now();
     const std::string text =
         formataData(agora.date()) + "\r\n" + formataHora(agora.time()) + "\r\n";
-    QFile f(env.suiteFile(nomeArquivo(kArqUltAtiv)));
-    bool ok = f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    ok = ok &&
-         f.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
-    if (ok) {
-        f.close();
-        ok = f.error() == QFileDevice::NoError;
-    }
-    if (!ok)
-        registraOcorrencia(env, QStringLiteral("Sessão: %1 não pôde ser gravado (%2).")
-                                    .arg(nomeArquivo(kArqUltAtiv), f.errorString()));
-    return ok;
+    QString motivo;
+    if (gravaSubstituindo(env.suiteFile(nomeArquivo(kArqUltAtiv)),
+                          QByteArray(text.data(), static_cast<qsizetype>(text.size())), &motivo))
+        return true;
+    registraNoLog(env, QStringLiteral("Sessão: %1 não pôde ser gravado (%2).")
+                           .arg(nomeArquivo(kArqUltAtiv), motivo));
+    return false;
 }
 
 namespace {
@@ -193,12 +185,17 @@ bool sessaoRetomavel(Environment& env, SessionState& s,
     const QString logon = nomeArquivo(kArqLogon);
     const QString ultAtiv = nomeArquivo(kArqUltAtiv);
     auto naoRetoma = [&env](const QString& motivo) {
-        registraOcorrencia(env, QStringLiteral("Sessão gravada não retomada: ") + motivo);
+        registraNoLog(env, QStringLiteral("Sessão gravada não retomada: ") + motivo);
         return false;
     };
+    auto naoLido = [&naoRetoma](const QString& nome, const QString& motivo) {
+        return naoRetoma(nome + QStringLiteral(" não pôde ser lido (") + motivo +
+                         QStringLiteral(")."));
+    };
 
-    auto linhas = leLinhas(env.suiteFile(logon), {60, 60, 20, 20});
-    if (!linhas) return naoRetoma(logon + QStringLiteral(" não pôde ser lido."));
+    QString motivo;
+    auto linhas = leLinhas(env.suiteFile(logon), {60, 60, 20, 20}, &motivo);
+    if (!linhas) return naoLido(logon, motivo);
     s.NomeUsuario = (*linhas)[0];
     s.ConferenciaLogon = (*linhas)[1];
 
@@ -212,24 +209,26 @@ bool sessaoRetomavel(Environment& env, SessionState& s,
         return false;
     }
 
+    QDate dataAtividade = *data;
     std::string linhaHora = (*linhas)[3];
     QString origemHora = logon + QStringLiteral(": hora inválida na linha 4: ");
     if (QFileInfo::exists(env.suiteFile(ultAtiv))) {
-        auto ua = leLinhas(env.suiteFile(ultAtiv), {20, 20});
-        if (!ua) return naoRetoma(ultAtiv + QStringLiteral(" não pôde ser lido."));
-        if (!leData((*ua)[0], hoje))
+        auto ua = leLinhas(env.suiteFile(ultAtiv), {20, 20}, &motivo);
+        if (!ua) return naoLido(ultAtiv, motivo);
+        auto dataUa = leData((*ua)[0], hoje);
+        if (!dataUa)
             return naoRetoma(ultAtiv + QStringLiteral(": data inválida na linha 1: ") +
                              mostraLinha((*ua)[0]));
+        dataAtividade = *dataUa;
         linhaHora = (*ua)[1];
         origemHora = ultAtiv + QStringLiteral(": hora inválida na linha 2: ");
     }
     auto hora = leHora(linhaHora);
     if (!hora) return naoRetoma(origemHora + mostraLinha(linhaHora));
 
-    // Both sides as "hh:nn:ss" texts, compared character by character.
-    const std::string a = formataHora(*hora);
-    const std::string b = horaLimite(env.now(), s.MinutosLogoff);
-    if (a >= b) return !logonGravado().empty();
+    // A last activity of another day, or longer ago than the limit, is stale.
+    if (dentroDoLimite(QDateTime(dataAtividade, *hora), env.now(), s.MinutosLogoff))
+        return !logonGravado().empty();
     apagaArquivosSessao(env);
     return false;
 }

@@ -32,16 +32,23 @@ inline constexpr const char* kArqLogon = "LOGON.LLF";      // last login
 inline constexpr const char* kArqUltAtiv = "ULTATIV.LLF";  // last activity
 inline constexpr const char* kArqSaltaCP = "SaltaCP.db";   // marker: skip the login
 
-// Appends a dated line to the program's log file (the one the general error
-// handler keeps), without showing anything to the operator.
-void registraOcorrencia(Environment& env, const QString& text);
+// The largest session file read: the last-login file needs under 200 bytes,
+// the last-activity file under 50. A larger file is not read at all.
+inline constexpr std::int64_t kTamanhoMaximoArquivoSessao = 64 * 1024;
 
-// Reads the first widths.size() lines of a text file as Windows-1252 bytes.
-// A line ends at CR LF, CR or LF; line i keeps at most widths[i] characters
-// and the rest of it is skipped; lines missing at the end of the file are
-// empty. nullopt when the file cannot be opened or read.
+// Splits the bytes of a session file into its first widths.size() lines. A
+// line ends at CR LF, CR or LF; line i keeps at most widths[i] characters and
+// the rest of it is skipped; lines missing at the end are empty.
+std::vector<std::string> separaLinhas(std::string_view bytes,
+                                      const std::vector<std::size_t>& widths);
+
+// Reads the first widths.size() lines of a session file as Windows-1252
+// bytes, as separaLinhas does. nullopt (with the reason in `motivo`) when the
+// file cannot be opened or read, is not a regular file, or is larger than
+// kTamanhoMaximoArquivoSessao.
 std::optional<std::vector<std::string>> leLinhas(const QString& path,
-                                                 const std::vector<std::size_t>& widths);
+                                                 const std::vector<std::size_t>& widths,
+                                                 QString* motivo = nullptr);
 
 // A date line as the suite writes it, "dd/mm/yy": day and month of one or two
 // digits, a year of one or two digits (placed in the hundred years that begin
@@ -61,9 +68,11 @@ std::string formataHora(const QTime& t);  // "hh:nn:ss"
 // 5 when it is negative (as for a setting that is not a number).
 std::int64_t limiteOcioso(std::int32_t minutosLogoff);
 
-// "hh:nn:ss" of the current date and time minus the idle limit; just after
-// midnight it reads as a time of the evening before.
-std::string horaLimite(const QDateTime& agora, std::int32_t minutosLogoff);
+// Whether a last activity lets the session resume at `agora`: it must be of
+// today and no longer ago than the idle limit, to the second. A limit of a
+// day or more means the same day only.
+bool dentroDoLimite(const QDateTime& ultimaAtividade, const QDateTime& agora,
+                    std::int32_t minutosLogoff);
 
 // Whether the character at 1-based position `pos` of `acesso`, its code
 // lowered by `desvio` (modulo 256), equals `c`. False when `acesso` is shorter
@@ -82,7 +91,9 @@ std::string verificaLogonGravado(SessionState& s, const BuscaAcesso& acessoDe);
 void apagaArquivosSessao(Environment& env);
 
 // Rewrites ULTATIV.LLF with today's date and the current time, each line
-// ended by CR LF. False (and logged) when the file cannot be written.
+// ended by CR LF: a new file renamed over the old one, so that a symbolic
+// link in its place is replaced, not written through. False (and logged)
+// when the file cannot be written.
 bool gravaUltimaAtividade(Environment& env);
 
 // The file part of the session check. Reads LOGON.LLF (line 1 into

@@ -66,7 +66,7 @@ bool writeField(Environment& env, RecordSet& set, const std::string& field, cons
     } catch (const DataError& e) {
         env.showMessage(errorText(e));
     } catch (const std::exception& e) {
-        reportError(env, errorText(e));
+        reportError(env, e);
     }
     return false;
 }

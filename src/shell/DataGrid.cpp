@@ -25,7 +25,7 @@ void reportWriteError(Environment& env, const std::exception& e) {
     if (dynamic_cast<const DataError*>(&e)) {
         env.showMessage(errorText(e));
     } else {
-        reportError(env, errorText(e));
+        reportError(env, e);
     }
 }
 

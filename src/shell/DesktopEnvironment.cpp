@@ -1,11 +1,9 @@
 #include "shell/DesktopEnvironment.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QMessageBox>
 
+#include "data/UsuarioSistema.h"
 #include "shell/Termino.h"
 
 namespace cp {
@@ -36,11 +34,6 @@ void DesktopEnvironment::showMessage(const QString& text) {
 
 QDateTime DesktopEnvironment::now() const { return QDateTime::currentDateTime(); }
 
-QString DesktopEnvironment::osUserName() const {
-    if (const char* login = getlogin(); login && *login) return QString::fromLocal8Bit(login);
-    if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name)
-        return QString::fromLocal8Bit(pw->pw_name);
-    return {};
-}
+QString DesktopEnvironment::osUserName() const { return nomeUsuarioSistema(); }
 
 }  // namespace cp

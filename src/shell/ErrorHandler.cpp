@@ -1,14 +1,16 @@
 #include "shell/ErrorHandler.h"
 
-#include <QFile>
 #include <QStringDecoder>
-#include <QTextStream>
 
+#include "data/ArquivosSuite.h"
 #include "data/Cp1252.h"
+#include "data/MensagensErro.h"
 
 namespace cp {
 
-QString errorText(const std::exception& e) {
+namespace {
+
+QString textoOriginal(const std::exception& e) {
     // The program's own texts are UTF-8; a text that carries bytes of the
     // database (a typed value, a server message naming data) may be
     // Windows-1252 instead, and is shown as such rather than garbled.
@@ -19,17 +21,24 @@ QString errorText(const std::exception& e) {
     return text;
 }
 
-void reportError(Environment& env, const QString& text) {
+}  // namespace
+
+QString errorText(const std::exception& e) {
+    if (auto traduzido = mensagemOperadorBanco(e)) return *traduzido;
+    return textoOriginal(e);
+}
+
+void reportError(Environment& env, const std::exception& e) {
+    const QString shown = errorText(e);
+    const QString original = textoOriginal(e);
     // The log comes first: if showing the message fails, the error is kept.
-    QFile log(env.suiteFile(QString::fromLatin1(kErrorLogName)));
-    if (log.open(QIODevice::Append | QIODevice::Text)) {
-        QTextStream out(&log);
-        QString oneLine = text;
-        oneLine.replace(QLatin1String("\r\n"), QLatin1String(" | "))
-            .replace(QLatin1Char('\r'), QLatin1String(" | "))
-            .replace(QLatin1Char('\n'), QLatin1String(" | "));
-        out << env.now().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) << "  " << oneLine << '\n';
-    }
+    registraNoLog(
+        env, shown == original ? shown : shown + QLatin1String(" [") + original + QLatin1Char(']'));
+    env.showMessage(shown);
+}
+
+void reportError(Environment& env, const QString& text) {
+    registraNoLog(env, text);
     env.showMessage(text);
 }
 
@@ -38,7 +47,7 @@ bool guarded(Environment& env, const std::function<void()>& fn) {
         fn();
         return true;
     } catch (const std::exception& e) {
-        reportError(env, errorText(e));
+        reportError(env, e);
     } catch (...) {
         reportError(env, QStringLiteral("Erro desconhecido."));
     }

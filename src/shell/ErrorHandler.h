@@ -13,13 +13,18 @@
 
 #include "data/Environment.h"
 
+#include "data/ArquivosSuite.h"
+
 namespace cp {
 
-// Text of an exception as the operator sees it (UTF-8 what() texts; server
-// texts are shown as the server wrote them).
+// Text of an exception as the operator sees it: the Portuguese text of a
+// common database failure (data/MensagensErro), else its own text (UTF-8
+// what() texts; other server texts as the server wrote them).
 QString errorText(const std::exception& e);
 
-// Shows and logs an error that no step caught.
+// Shows and logs an error that no step caught. The log keeps the original
+// text of a translated database error beside the text shown.
+void reportError(Environment& env, const std::exception& e);
 void reportError(Environment& env, const QString& text);
 
 // Runs fn; whatever it throws is reported as above. Returns false when fn

@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "Semeia.h"
+#include "support/Semeia.h"
 #include "shell/ErrorHandler.h"
 
 extern char** environ;

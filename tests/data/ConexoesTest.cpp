@@ -1,6 +1,8 @@
 // Connections and the binding of the operating-system user to a work area.
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include "support/Semeia.h"
 #include "data/Conexoes.h"
 #include "data/Cp1252.h"
@@ -197,12 +199,25 @@ TEST_F(Vinculo, AnUnreachableServerIsReportedAndTheRestOfTheCreationSkipped) {
     EXPECT_NE(env.messages[0], kAreasEmUso);
     EXPECT_TRUE(env.suiteFileExists(QString::fromLatin1(kErrorLogName)));
     EXPECT_EQ(dm->SQLConnection1.database(), "127.0.0.1/3:C:\\brundelo\\dados\\brundelo.bd");
+    // In Portuguese, naming the database and the error's code; the client's
+    // own text is kept in the log.
+    EXPECT_TRUE(env.messages[0].startsWith(QString::fromUtf8("Não foi possível comunicar")))
+        << env.messages[0].toStdString();
+    EXPECT_TRUE(env.messages[0].contains(
+        QStringLiteral("Banco de dados: 127.0.0.1/3:C:\\brundelo\\dados\\brundelo.bd\nCódigo")));
+    QFile log(env.suiteFile(QString::fromLatin1(kErrorLogName)));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("Unable to complete network request"));
 
-    // Start-up goes on with the work area's module, which fails the same way.
+    // Start-up goes on with the work area's module, which fails the same way;
+    // its message says why the path has no work area's code.
     TDM2 dm2(env, s);
     EXPECT_FALSE(guarded(env, [&] { DataModuleCreate(dm2); }));
     EXPECT_EQ(dm2.SQLConnection1.database(), "127.0.0.1/3:C:\\brundelo\\interfac\\brundelo.bd");
-    EXPECT_EQ(env.messages.size(), 2);
+    ASSERT_EQ(env.messages.size(), 2);
+    EXPECT_TRUE(env.messages[1].contains(QString::fromUtf8(
+        "interfac\\brundelo.bd (sem o código da área de trabalho: nenhuma foi selecionada")))
+        << env.messages[1].toStdString();
 }
 
 TEST_F(Vinculo, AMissingEmbeddedDatabaseIsNamedInTheMessage) {

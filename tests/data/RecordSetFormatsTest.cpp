@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLocale>
+#include <limits>
 
 #include "data/Connection.h"
 #include "data/Formats.h"
@@ -33,6 +34,19 @@ TEST_F(NumberFormats, MoneyPatternUsesLocaleSeparatorWithoutGrouping) {
     EXPECT_EQ(formatScaled("0.00", 12345000000LL, 8), "123,45");
     EXPECT_EQ(formatScaled("0.00", 12345500000LL, 8), "123,46");
     EXPECT_EQ(formatScaled("0.00", -12345500000LL, 8), "-123,46");
+}
+
+TEST_F(NumberFormats, AnyNumberOfDecimalsAndTheWholeRangeFormatExactly) {
+    const std::int64_t max = std::numeric_limits<std::int64_t>::max();
+    const std::int64_t min = std::numeric_limits<std::int64_t>::min();
+    EXPECT_EQ(formatScaled("0.000000000", max, 2), "92233720368547758,070000000");
+    EXPECT_EQ(formatScaled("0.####################", min, 0), "-9223372036854775808");
+    EXPECT_EQ(formatScaled("0.00", max, 18), "9,22");
+    EXPECT_EQ(formatScaled("0.00", min, 18), "-9,22");
+    // Rounding that carries through every digit.
+    EXPECT_EQ(formatScaled("0", 99999, 5), "1");
+    EXPECT_EQ(formatScaled("0.0", -99950, 5), "-1,0");
+    EXPECT_EQ(formatScaled("#,##0", 999999500, 3), "1.000.000");
 }
 
 TEST_F(NumberFormats, TotalsPatternGroupsThousands) {

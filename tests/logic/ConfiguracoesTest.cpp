@@ -117,25 +117,86 @@ TEST(Configuracoes, WindowsBytesAndLineEndsPassThrough) {
     EXPECT_EQ(r.sessao.IPServidorCentral, "server");
 }
 
-TEST(Configuracoes, ColourConversionErrorStopsReadingAndKeepsEarlierValues) {
+TEST(Configuracoes, ABadColourIsReportedAndTheOtherLinesAreStillRead) {
     for (const std::string cor : {"azul", "", "   ", "12 34", "0x", "$G0", "99999999999"}) {
         SessionState sessao;
         Configuracoes config;
-        std::istringstream in(linha(kIP, "10.1.1.1") + "\n" + linha(kCor, cor) + "\n" +
-                              linha(kLogoff, "20") + "\n" + linha(kEcf, "X") + "\n");
+        // The server's address below the bad colour must not be lost.
+        std::istringstream in(linha(kLogoff, "20") + "\n" + linha(kCor, cor) + "\n" +
+                              linha(kIP, "10.1.1.1") + "\n" + linha(kEcf, "X") + "\n");
         try {
             LeLinhasConfiguracoes(in, sessao, config);
             FAIL() << "no error for colour '" << cor << "'";
         } catch (const ErroConfiguracoes& e) {
             EXPECT_EQ(e.tipo(), ErroConfiguracoes::Tipo::Conversao);
             EXPECT_EQ(e.linha(), 2);
+            EXPECT_NE(std::string(e.what()).find("linha 2: '"), std::string::npos) << e.what();
             EXPECT_NE(std::string(e.what()).find("não é um valor inteiro válido"),
                       std::string::npos);
         }
         EXPECT_EQ(sessao.IPServidorCentral, "10.1.1.1");
-        EXPECT_EQ(sessao.TempoLogoff, "");  // its line was never read
-        EXPECT_EQ(MinutosDeLogoff(sessao.TempoLogoff), 5);
-        EXPECT_EQ(*config.valor(kEcf), "");
+        EXPECT_EQ(MinutosDeLogoff(sessao.TempoLogoff), 20);
+        EXPECT_EQ(*config.valor(kEcf), "X");
+        EXPECT_EQ(config.CorFundoTelas, 0);
+    }
+    // Every bad line is named, a zero byte in a value shown rather than
+    // cutting the message short; a later good colour is kept.
+    SessionState sessao;
+    Configuracoes config;
+    std::istringstream in(linha(kCor, std::string("az\0ul", 5)) + "\n" + linha(kCor, "verde") +
+                          "\n" + linha(kCor, "$FF") + "\n");
+    try {
+        LeLinhasConfiguracoes(in, sessao, config);
+        FAIL() << "no error";
+    } catch (const ErroConfiguracoes& e) {
+        EXPECT_EQ(e.linha(), 1);
+        const std::string texto = e.what();
+        EXPECT_NE(texto.find("linha 1: 'az.ul' não é"), std::string::npos) << texto;
+        EXPECT_NE(texto.find("linha 2: 'verde'"), std::string::npos) << texto;
+    }
+    EXPECT_EQ(config.CorFundoTelas, 255);
+
+    // A file of bad lines does not give a message of thousands of lines.
+    std::string muitas;
+    for (int i = 0; i < 2000; ++i) muitas += linha(kCor, "x") + "\n";
+    std::istringstream todas(muitas);
+    try {
+        LeLinhasConfiguracoes(todas, sessao, config);
+        FAIL() << "no error";
+    } catch (const ErroConfiguracoes& e) {
+        const std::string texto = e.what();
+        EXPECT_LT(texto.size(), 600u);
+        EXPECT_NE(texto.find("(e mais 1995 linhas como essas)"), std::string::npos) << texto;
+    }
+}
+
+TEST(Configuracoes, OverlongLinesAndHugeFilesAreNotReadWhole) {
+    // A line far wider than the format: its first 109 characters count.
+    {
+        SessionState sessao;
+        Configuracoes config;
+        std::istringstream in(linha(kIP, "10.3.3.3" + std::string(200000, ' ') + "lixo") + "\r\n" +
+                              linha(kLogoff, "15") + "\r\n");
+        LeLinhasConfiguracoes(in, sessao, config);
+        EXPECT_EQ(sessao.IPServidorCentral, "10.3.3.3");
+        EXPECT_EQ(sessao.TempoLogoff, "15");
+    }
+    // A stream larger than any settings file stops with an error there.
+    {
+        SessionState sessao;
+        Configuracoes config;
+        std::istringstream in(linha(kIP, "10.4.4.4") + "\n" +
+                              std::string(kTamanhoMaximoConfiguracoes, 'x') + "\n" +
+                              linha(kLogoff, "15") + "\n");
+        try {
+            LeLinhasConfiguracoes(in, sessao, config);
+            FAIL() << "no error";
+        } catch (const ErroConfiguracoes& e) {
+            EXPECT_EQ(e.tipo(), ErroConfiguracoes::Tipo::EntradaSaida);
+            EXPECT_NE(std::string(e.what()).find("grande demais"), std::string::npos);
+        }
+        EXPECT_EQ(sessao.IPServidorCentral, "10.4.4.4");
+        EXPECT_EQ(sessao.TempoLogoff, "");
     }
 }
 
@@ -238,6 +299,18 @@ TEST(Configuracoes, FileBesideTheExecutable) {
     EXPECT_EQ(config.CorFundoTelas, 16777215);
     EXPECT_EQ(sessao.TempoLogoff, "");
     EXPECT_EQ(MinutosDeLogoff(sessao.TempoLogoff), 5);
+
+    // A file far larger than the format needs is refused unread.
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write(QByteArray(kTamanhoMaximoConfiguracoes, '\n'));
+    f.close();
+    try {
+        LeConfiguracoes(caminho, sessao, config, env);
+        FAIL() << "no error";
+    } catch (const ErroConfiguracoes& e) {
+        EXPECT_EQ(e.tipo(), ErroConfiguracoes::Tipo::EntradaSaida);
+        EXPECT_NE(std::string(e.what()).find("BRUNDELO.INI: tem "), std::string::npos) << e.what();
+    }
 }
 
 }  // namespace

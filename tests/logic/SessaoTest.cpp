@@ -1,8 +1,11 @@
 // The session files and the idle limit, without the login panel.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <map>
 
 #include "logic/Sessao.h"
@@ -66,13 +69,24 @@ TEST(SessaoDatas, TimesAreReadAndWrittenAsHoursMinutesSeconds) {
     EXPECT_EQ(formataData(QDate(2024, 3, 5)), "05/03/24");
 }
 
-TEST(SessaoLimite, TheLimitIsTheCurrentTimeMinusTheIdleMinutes) {
-    const QDateTime agora(QDate(2024, 3, 15), QTime(10, 5, 0, 999));
-    EXPECT_EQ(horaLimite(agora, 5), "10:00:00");
-    EXPECT_EQ(horaLimite(agora, 0), "10:05:00");
-    EXPECT_EQ(horaLimite(agora, 65), "09:00:00");  // 60 or more: that many minutes
-    EXPECT_EQ(horaLimite(agora, -1), "10:00:00");  // negative: like an invalid setting
-    EXPECT_EQ(horaLimite(QDateTime(QDate(2024, 3, 15), QTime(0, 3, 10)), 5), "23:58:10");
+TEST(SessaoLimite, TheLastActivityMustBeOfTodayAndWithinTheLimitToTheSecond) {
+    const QDate hoje(2024, 3, 15);
+    auto dentro = [&](QTime ultima, QTime agora, int minutos, QDate dia = QDate(2024, 3, 15)) {
+        return dentroDoLimite(QDateTime(dia, ultima), QDateTime(hoje, agora), minutos);
+    };
+    EXPECT_TRUE(dentro(QTime(10, 0, 0), QTime(10, 5, 0, 999), 5));
+    EXPECT_FALSE(dentro(QTime(10, 0, 0), QTime(10, 5, 1), 5));
+    EXPECT_TRUE(dentro(QTime(9, 0, 0), QTime(10, 5, 0), 65));    // 60 or more: that many minutes
+    EXPECT_FALSE(dentro(QTime(10, 0, 0), QTime(10, 5, 1), -1));  // negative: 5 minutes
+    EXPECT_TRUE(dentro(QTime(0, 1, 0), QTime(0, 3, 0), 5));      // just after midnight
+    // A day or more: the same day only, however large the limit.
+    for (int minutos : {1440, 100000, 2147483647}) {
+        EXPECT_TRUE(dentro(QTime(0, 0, 1), QTime(23, 59, 59), minutos)) << minutos;
+        EXPECT_FALSE(dentro(QTime(23, 0, 0), QTime(0, 1, 0), minutos, hoje.addDays(-1))) << minutos;
+    }
+    // Another day never counts, whatever its time of day.
+    EXPECT_FALSE(dentro(QTime(10, 4, 0), QTime(10, 5, 0), 5, hoje.addDays(-1)));
+    EXPECT_FALSE(dentro(QTime(23, 59, 0), QTime(0, 1, 0), 5, hoje.addDays(-1)));
 }
 
 TEST(SessaoAcesso, TheCharacterAtThePositionLessTheOffsetMustMatch) {
@@ -211,17 +225,26 @@ TEST_F(SessaoVerificacao, TheIdleLimitIsInclusiveToTheSecond) {
 
 TEST_F(SessaoVerificacao, TheLastActivityFileTimeReplacesTheLastLoginTime) {
     logon("USUARIO\r\nconf\r\n15/03/24\r\n08:00:00\r\n");
-    ultAtiv("01/01/20\r\n09:58:00\r\n");  // its date is only checked for validity
+    ultAtiv("15/03/24\r\n09:58:00\r\n");
     EXPECT_TRUE(run());
     EXPECT_EQ(readSuiteFile(env, kArqUltAtiv), QByteArray("15/03/24\r\n10:00:00\r\n"));
 }
 
-TEST_F(SessaoVerificacao, JustAfterMidnightTheSessionCountsAsIdle) {
-    logon("USUARIO\r\nconf\r\n15/03/24\r\n00:01:00\r\n");
-    at(0, 3, 0);
+TEST_F(SessaoVerificacao, ALastActivityOfAnotherDayNeverResumes) {
+    // An earlier day with a later time of day: stale, not within the limit.
+    logon("USUARIO\r\nconf\r\n15/03/24\r\n09:59:00\r\n");
+    ultAtiv("14/03/24\r\n23:00:00\r\n");
     EXPECT_FALSE(run());
     EXPECT_FALSE(exists(kArqLogon));
+    EXPECT_FALSE(exists(kArqUltAtiv));
     EXPECT_EQ(checks, 0);
+}
+
+TEST_F(SessaoVerificacao, JustAfterMidnightASessionOfTodayResumes) {
+    logon("USUARIO\r\nconf\r\n15/03/24\r\n00:01:00\r\n");
+    at(0, 3, 0);
+    EXPECT_TRUE(run());
+    EXPECT_EQ(checks, 1);
 }
 
 TEST_F(SessaoVerificacao, AUserRefusedByTheStoredCheckGetsTheLogin) {
@@ -252,6 +275,8 @@ TEST_F(SessaoVerificacao, BadSessionFilesShowTheLoginAndAreLogged) {
         QByteArray("USUARIO"),                                        // single line
         QByteArray("USUARIO\r\nconf\r\n2024-03-15\r\n10:00:00\r\n"),  // other date format
         QByteArray("USUARIO\r\nconf\r\n15/03/24\r\n10h00\r\n"),       // bad time
+        QByteArray("USUARIO\r\nconf\r\n15/03/24\r\n10:00:00\r\n") +
+            QByteArray(kTamanhoMaximoArquivoSessao, 'x'),  // far larger than a session file
     };
     for (const QByteArray& file : bad) {
         logon(file);
@@ -287,6 +312,30 @@ TEST_F(SessaoVerificacao, AnUnreadableLastLoginFileNeverResumes) {
     QDir().mkpath(env.suiteFile(kArqUltAtiv));
     EXPECT_TRUE(run());
     EXPECT_TRUE(env.messages.isEmpty());
+}
+
+TEST_F(SessaoVerificacao, APipeInPlaceOfASessionFileIsNotWaitedFor) {
+    ASSERT_EQ(::mkfifo(env.suiteFile(kArqLogon).toLocal8Bit().constData(), 0600), 0);
+    EXPECT_FALSE(run());  // returns at once: nothing writes into the pipe
+    EXPECT_TRUE(logText(env).contains("LOGON.LLF"));
+}
+
+TEST_F(SessaoVerificacao, TheLastActivityIsNotWrittenThroughASymbolicLink) {
+    QTemporaryDir fora;
+    const QString alvo = fora.filePath(QStringLiteral("alheio.txt"));
+    {
+        QFile f(alvo);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("dados de outro programa\n");
+    }
+    ASSERT_TRUE(QFile::link(alvo, env.suiteFile(kArqUltAtiv)));
+    marker();
+    EXPECT_TRUE(run());
+    QFile f(alvo);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("dados de outro programa\n"));
+    EXPECT_FALSE(QFileInfo(env.suiteFile(kArqUltAtiv)).isSymLink());
+    EXPECT_EQ(readSuiteFile(env, kArqUltAtiv), QByteArray("15/03/24\r\n10:00:00\r\n"));
 }
 
 }  // namespace

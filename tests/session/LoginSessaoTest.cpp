@@ -206,15 +206,16 @@ TEST_F(LoginSessaoTest, SessionsThatMayNotResumeShowTheLoginWithTheStoredName) {
     EXPECT_FALSE(env.suiteFileExists(kArqLogon));
     EXPECT_FALSE(env.suiteFileExists(kArqUltAtiv));
 
-    // Just after midnight the limit reads as the evening before: idle.
-    logon(k + "\r\nm\r\n15/03/24\r\n00:01:00\r\n");
-    em(0, 3, 0);
+    // A last activity of yesterday, at a later time of day than now: stale.
+    logon(k + "\r\nm\r\n15/03/24\r\n09:59:00\r\n");
+    env.writeSuiteFile(kArqUltAtiv, "14/03/24\r\n23:00:00\r\n");
+    em(10, 0, 0);
     inicia();
     EXPECT_TRUE(painelVisivel());
     EXPECT_FALSE(env.suiteFileExists(kArqLogon));
+    EXPECT_FALSE(env.suiteFileExists(kArqUltAtiv));
 
     // An empty line 2 never resumes; the current files stay.
-    em(10, 0, 0);
     logon(k + "\r\n\r\n15/03/24\r\n09:59:00\r\n");
     inicia();
     EXPECT_TRUE(painelVisivel());

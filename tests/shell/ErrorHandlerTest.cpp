@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 #include "data/Field.h"
 #include "data/fb/fb.h"
@@ -62,6 +63,37 @@ TEST(ErrorHandler, AnErrorTextInWindows1252IsShownAsSuch) {
     EXPECT_EQ(errorText(e), QStringLiteral("'ação' is not a valid date"));
     const std::runtime_error u("Banco de dados não encontrado");
     EXPECT_EQ(errorText(u), QStringLiteral("Banco de dados não encontrado"));
+}
+
+TEST(ErrorHandler, ADatabaseFailureIsShownInPortugueseAndTheServersTextIsLogged) {
+    TestEnvironment env;
+    EXPECT_FALSE(guarded(env, [] {
+        throw fb::Error("violation of PRIMARY or UNIQUE KEY constraint \"PK_FORNECEDORES\"", -803,
+                        335544665);
+    }));
+    ASSERT_EQ(env.messages.size(), 1);
+    EXPECT_TRUE(env.messages[0].startsWith(QString::fromUtf8("Já existe um registro")));
+    const QStringList log = linhasDoLog(env);
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_TRUE(log[0].contains(QString::fromUtf8("Já existe um registro")));
+    EXPECT_TRUE(log[0].contains(QStringLiteral("[violation of PRIMARY or UNIQUE KEY constraint")));
+}
+
+TEST(ErrorHandler, TheLogIsNotWrittenThroughASymbolicLink) {
+    TestEnvironment env;
+    QTemporaryDir fora;
+    const QString alvo = fora.filePath(QStringLiteral("alheio.txt"));
+    {
+        QFile f(alvo);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("intacto\n");
+    }
+    ASSERT_TRUE(QFile::link(alvo, env.suiteFile(QString::fromLatin1(kErrorLogName))));
+    guarded(env, [] { throw std::runtime_error("um erro"); });
+    EXPECT_EQ(env.messages, QStringList{QStringLiteral("um erro")});  // still shown
+    QFile f(alvo);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("intacto\n"));
 }
 
 TEST(DesktopEnvironment, TheSuiteDirectoryComesFromBrundeloHome) {

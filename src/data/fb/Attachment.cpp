@@ -47,7 +47,9 @@ std::unique_ptr<Attachment::Impl> open(std::shared_ptr<Client> client, const std
     detail::armExitShutdown();  // the engine and its plugins load here
     if (st.failed()) {
         impl->attachment = nullptr;
-        throw c.error(st.get());
+        Error e = c.error(st.get());
+        e.setDatabase(database);
+        throw e;
     }
     return impl;
 }

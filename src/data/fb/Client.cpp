@@ -116,15 +116,18 @@ std::shared_ptr<Client> Client::load(const std::string& libraryPath) {
     impl->handle = dlopen(impl->path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!impl->handle) {
         const char* why = dlerror();
-        throw Error("Cannot load the database client library \"" + impl->path + "\"" +
-                    (why ? std::string(": ") + why : std::string()));
+        throw ClientLibraryError("Cannot load the database client library \"" + impl->path + "\"" +
+                                     (why ? std::string(": ") + why : std::string()),
+                                 impl->path);
     }
     watchForExit();
     auto master = reinterpret_cast<MasterFn>(dlsym(impl->handle, "fb_get_master_interface"));
     if (!master) {
         dlclose(impl->handle);
-        throw Error("The file \"" + impl->path +
-                    "\" is not a database client library: it lacks fb_get_master_interface");
+        throw ClientLibraryError(
+            "The file \"" + impl->path +
+                "\" is not a database client library: it lacks fb_get_master_interface",
+            impl->path);
     }
     impl->sqlcodeFn = reinterpret_cast<IscSqlcodeFn>(dlsym(impl->handle, "isc_sqlcode"));
     impl->master = master();

@@ -12,22 +12,38 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
 namespace fb {
 
-// Server error: the server's text, its SQLCODE and the engine's error code.
+// Server error: the server's text, its SQLCODE and the engine's error code;
+// for a failed attach or create, the database it was for.
 class Error : public std::runtime_error {
   public:
     Error(const std::string& text, int sqlcode = 0, std::intptr_t gdscode = 0)
         : std::runtime_error(text), sqlcode_(sqlcode), gdscode_(gdscode) {}
     int sqlcode() const { return sqlcode_; }
     std::intptr_t gdscode() const { return gdscode_; }
+    const std::string& database() const { return database_; }
+    void setDatabase(std::string database) { database_ = std::move(database); }
 
   private:
     int sqlcode_;
     std::intptr_t gdscode_;
+    std::string database_;
+};
+
+// The client library could not be loaded, or the file is not one.
+class ClientLibraryError : public Error {
+  public:
+    ClientLibraryError(const std::string& text, std::string library)
+        : Error(text), library_(std::move(library)) {}
+    const std::string& library() const { return library_; }
+
+  private:
+    std::string library_;
 };
 
 struct Date {
