@@ -67,7 +67,7 @@ TEST(ServerGeraParcelas, LookupDeletesKeyQueriesAndInsertsReachTheServerInOrder)
     // its re-read, which depends on the order the server returns the rows in.
     const std::regex posicao(
         "(Select MaX\\(NUMPARCELA\\) as MaiorNumParc from PARCELAS where CODIGOCPR=5 and "
-        "CODIGOPARC=)(13|14)");
+        "CODIGOPARC=)(1|2)");
     for (std::string& t : sql) t = std::regex_replace(t, posicao, "$1N");
 
     const std::string parcelas =
@@ -106,7 +106,7 @@ TEST(ServerGeraParcelas, LookupDeletesKeyQueriesAndInsertsReachTheServerInOrder)
         "NUMPARCELA");
     for (std::int64_t n = 1; n <= 3; ++n) {
         ASSERT_TRUE(c.fetch());
-        EXPECT_EQ(c.asInt64(0), 12 + n);
+        EXPECT_EQ(c.asInt64(0), n);  // the table was left empty: keys start again at 1
         EXPECT_EQ(c.asInt64(1), n);
         EXPECT_EQ(c.asDecimal(2).value, 3333);
     }
