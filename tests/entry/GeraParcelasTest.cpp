@@ -314,10 +314,16 @@ TEST_F(Geracao, LeftByAClickTheFocusStaysInTheGridOnFormaPagto) {
     cb->setFocus();
     cb->lineEdit()->selectAll();
     QTest::keyClicks(cb, QStringLiteral("30/60/90"));
+    // The clicked field never has the focus: neither its entering nor its
+    // leaving step runs.
+    int passos = 0;
+    c().DBEdit10->onEnter = [&] { ++passos; };
+    c().DBEdit10->onExit = [&] { ++passos; };
     QTest::mouseClick(c().DBEdit10, Qt::LeftButton);
     EXPECT_EQ(noBanco().size(), 3);
     EXPECT_EQ(QApplication::focusWidget(), c().DBGrid4);
     EXPECT_EQ(c().DBGrid4->currentColumn(), PainelConta::kColunaFormaPagto);
+    EXPECT_EQ(passos, 0);
 }
 
 }  // namespace
