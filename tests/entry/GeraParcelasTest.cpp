@@ -326,5 +326,19 @@ TEST_F(Geracao, LeftByAClickTheFocusStaysInTheGridOnFormaPagto) {
     EXPECT_EQ(passos, 0);
 }
 
+TEST_F(Geracao, NothingIsGeneratedWhileTheDueListLiesOverTheFields) {
+    dbs->release();
+    ASSERT_TRUE(cria());  // browser mode: the list view
+    ativa();
+    ASSERT_TRUE(form->activationCompleted()) << mensagens();
+    RecordSet& conta = dm->CONTASPR;
+    ASSERT_TRUE(conta.findKey({Value(I{1})}));
+    c().DBComboBox1Enter();
+    conta.edit();
+    conta.field("CONDPAGTO").setAsString("30/60/90");
+    c().DBComboBox1Exit();
+    EXPECT_EQ(codigosNoBanco(), std::vector<I>{1});
+}
+
 }  // namespace
 }  // namespace cp::test
