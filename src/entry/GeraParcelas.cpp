@@ -161,14 +161,13 @@ bool GeraParcelas(TDM& dm, SessionState& s, Environment& env) {
     if (parcelas.recordCount() == quantidade && condPagto == s.CondPagtoAnterior.str())
         return false;  // the installments already fit the condition
 
+    // One pass of arg(): a "%" in the name stays as typed.
     const QString nome = aspas(c.descricao.empty() ? condPagto : c.descricao);
     const QString semAlteracao = QStringLiteral(" As parcelas da conta não foram alteradas.");
     if (quantidade > kMaxParcelas) {
         env.showMessage(QStringLiteral("A condição de pagamento %1 tem %2 parcelas, e uma geração "
                                        "faz no máximo %3.")
-                            .arg(nome)
-                            .arg(quantidade)
-                            .arg(kMaxParcelas) +
+                            .arg(nome, QString::number(quantidade), QString::number(kMaxParcelas)) +
                         semAlteracao);
         return false;
     }
@@ -176,12 +175,11 @@ bool GeraParcelas(TDM& dm, SessionState& s, Environment& env) {
         planejaParcelas(s.TipoCondicao.str(), s.DiasCondicao.str(), quantidade, c.taxa1,
                         conta.field("VALORTOTAL").asMoney(), conta.field("DATA").asDate());
     if (plano.itensDias > kMaxParcelas) {
-        env.showMessage(QStringLiteral("A condição de pagamento %1 tem %2 prazos no campo "
-                                       "\"Dias\", e uma geração lê no máximo %3.")
-                            .arg(nome)
-                            .arg(plano.itensDias)
-                            .arg(kMaxParcelas) +
-                        semAlteracao);
+        env.showMessage(
+            QStringLiteral("A condição de pagamento %1 tem %2 prazos no campo "
+                           "\"Dias\", e uma geração lê no máximo %3.")
+                .arg(nome, QString::number(plano.itensDias), QString::number(kMaxParcelas)) +
+            semAlteracao);
         return false;
     }
 

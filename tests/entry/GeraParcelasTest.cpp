@@ -230,15 +230,15 @@ TEST_F(Geracao, EmptyConditionLeavesTheInstallmentsUnknownOneRemovesThemQuoteIsL
 }
 
 TEST_F(Geracao, ConditionsBeyondOneGenerationAreRefusedBeforeAnythingIsDeleted) {
-    condicao(12, "MUITAS", "Dias Corridos", "30", 181);
+    condicao(12, "MUITAS %2", "Dias Corridos", "30", 181);
     condicao(13, "PRAZOS DEMAIS", "Dias Corridos", std::string(180, ','), 2);
     abreConta();
-    escolhe(QStringLiteral("MUITAS"));
+    escolhe(QStringLiteral("MUITAS %2"));
     escolhe(QStringLiteral("PRAZOS DEMAIS"));
     ASSERT_EQ(env.messages.size(), 2) << mensagens();
     EXPECT_EQ(
         env.messages[0],
-        QStringLiteral("A condição de pagamento \"MUITAS\" tem 181 parcelas, e uma geração faz "
+        QStringLiteral("A condição de pagamento \"MUITAS %2\" tem 181 parcelas, e uma geração faz "
                        "no máximo 180. As parcelas da conta não foram alteradas."));
     EXPECT_TRUE(env.messages[1].contains(QStringLiteral("\"PRAZOS DEMAIS\" tem 181 prazos")));
     EXPECT_EQ(codigosNoBanco(), std::vector<I>{1});
