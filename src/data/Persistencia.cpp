@@ -151,6 +151,17 @@ std::string textoAlteracoesPendentes(const RecordSet& rs) {
     return texto;
 }
 
+std::string selectCondicaoPagto(std::string_view descricao) {
+    std::string literal;
+    for (char c : descricao) {
+        literal += c;
+        if (c == '\'') literal += '\'';
+    }
+    return "Select CODIGOFP, TIPO, DESCRICAO, DIAS, QDEPARCELAS, TAXA1, TAXA2, CTABANCO, FORMAPAG, "
+           "QAUT from FORMASPG where DESCRICAO = '" +
+           literal + "'";
+}
+
 void gravaEReleia(RecordSet& rs) {
     if (rs.applyUpdates() > 0) {
         throw GravacaoPendente(
@@ -197,18 +208,8 @@ void instalaPersistencia(TDM& dm, TDM2& dm2, SessionState& sessao, Environment& 
         }
         const std::string cond = rs.field("CONDPAGTO").asString();
         if (!cond.empty()) {
-            // Quotes inside the name are doubled, so a name with a quote
-            // still selects itself (and nothing else).
-            std::string literal;
-            for (char c : cond) {
-                literal += c;
-                if (c == '\'') literal += '\'';
-            }
             m->FormasPG.close();
-            m->FormasPG.setCommandText(
-                "Select CODIGOFP, TIPO, DESCRICAO, DIAS, QDEPARCELAS, TAXA1, TAXA2, CTABANCO, "
-                "FORMAPAG, QAUT from FORMASPG where DESCRICAO = '" +
-                literal + "'");
+            m->FormasPG.setCommandText(selectCondicaoPagto(cond));
             m->FormasPG.open();
         }
     };

@@ -31,6 +31,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace cp {
 
@@ -54,6 +55,11 @@ void instalaPersistencia(TDM& dm, TDM2& dm2, SessionState& sessao, Environment& 
 // Writes the change log of `rs` and refreshes it. Throws GravacaoPendente
 // (refresh not done) when a change could not be written.
 void gravaEReleia(RecordSet& rs);
+
+// The statement that loads the payment condition named `descricao` into
+// FormasPG. A quote inside the name is doubled, so a name with a quote still
+// selects itself (and nothing else).
+std::string selectCondicaoPagto(std::string_view descricao);
 
 // The operator's text for the changes of `rs` that the last write refused
 // (UTF-8). Empty when nothing is pending.

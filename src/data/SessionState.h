@@ -75,6 +75,14 @@ struct SessionState {
     std::int64_t MaiorCodigoParc = 0;
     std::int64_t MaiorNumParcela = 0;
 
+    // Payment condition and installment generation: the condition last
+    // loaded, and the account's condition text when its field was entered or
+    // when installments were last generated.
+    BoundedText<15> TipoCondicao;
+    BoundedText<251> DiasCondicao;  // room for a closing ","
+    std::int32_t QdeParcelasCondicao = 0;
+    BoundedText<40> CondPagtoAnterior;
+
     // Login and session resume.
     BoundedText<60> NomeUsuarioMaiusc;
     BoundedText<50> AcessoUsuario;

@@ -6,6 +6,8 @@
 
 #include "data/Cp1252.h"
 #include "data/Modules.h"
+#include "entry/GeraParcelas.h"
+#include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"
 #include "shell/JanelaPrincipal.h"
 #include "shell/Toolkit.h"
@@ -81,6 +83,8 @@ PainelConta::PainelConta(JanelaPrincipal& form) : form_(form) {
     DBComboBox1->setFont(suiteFont(QStringLiteral("Arial"), 13));
     DBComboBox1->setGeometry(174, 257, 257, 24);
     DBComboBox1->onKeyPress = DBEdit10->onKeyPress;
+    DBComboBox1->onEnter = [this] { DBComboBox1Enter(); };
+    DBComboBox1->onExit = [this] { DBComboBox1Exit(); };
     Label14 = rotulo("Label14", QStringLiteral("Condição de Pagto"), 257, 24);
 
     // The loaded payment condition, shown only.
@@ -179,6 +183,23 @@ void PainelConta::DBGrid4Exit() {
     } catch (const std::exception&) {
         // The installment's own error text was shown by its post-error step.
     }
+}
+
+void PainelConta::DBComboBox1Enter() {
+    if (form_.activationFailed()) return;
+    entraCondicaoPagto(*form_.DM, form_.sessao);
+}
+
+void PainelConta::DBComboBox1Exit() {
+    if (form_.activationFailed()) return;
+    // The due list lies over the fields: nothing is generated from there.
+    if (form_.lista && !form_.lista->DBGrid5->isHidden()) return;
+    if (!saiCondicaoPagto(*form_.DM, form_.sessao, form_.env)) return;
+    // Taken here, the focus stays in the grid when the field was left by a
+    // click elsewhere; on its way into the grid (Enter, Tab), the grid's own
+    // entry step runs after this and makes "Data Venc" current instead.
+    DBGrid4->setFocus(Qt::OtherFocusReason);
+    DBGrid4->setCurrentColumn(kColunaFormaPagto);
 }
 
 void PainelConta::DBEdit2Enter() {

@@ -33,6 +33,12 @@ class PainelConta {
     void DBGrid4Enter();  // the current column becomes "Data Venc"
     void DBGrid4Exit();   // posts the current installment; a failure is not reported here
     void DBEdit2Enter();  // an empty "Descrição" takes the text of "Despesa"
+    // Entering the condition field notes the account's condition; leaving it
+    // (in the details, not while the due list is shown) loads the condition
+    // and generates the installments when needed. After a generation the
+    // focus goes to the installments, on "Forma Pagto".
+    void DBComboBox1Enter();
+    void DBComboBox1Exit();
 
     // Grid columns of the two pick lists.
     static constexpr int kColunaFormaPagto = 3;
