@@ -7,7 +7,6 @@
 #include "data/Cp1252.h"
 #include "data/Modules.h"
 #include "entry/GeraParcelas.h"
-#include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"
 #include "shell/JanelaPrincipal.h"
 #include "shell/Toolkit.h"
@@ -193,7 +192,7 @@ void PainelConta::DBComboBox1Enter() {
 void PainelConta::DBComboBox1Exit() {
     if (form_.activationFailed()) return;
     // The due list lies over the fields: nothing is generated from there.
-    if (form_.lista && !form_.lista->DBGrid5->isHidden()) return;
+    if (form_.listaVisivel()) return;
     if (!saiCondicaoPagto(*form_.DM, form_.sessao, form_.env)) return;
     // Taken here, the focus stays in the grid when the field was left by a
     // click elsewhere; on its way into the grid (Enter, Tab), the grid's own

@@ -35,6 +35,11 @@ class JanelaPrincipal : public QMainWindow {
     // The due list's grid, where the operator lands after the login when the
     // current account has no payment condition; nullptr while there is none.
     virtual QWidget* gradeDaLista() const { return nullptr; }
+    // True while the due list is shown over the entry fields (the list view).
+    bool listaVisivel() const {
+        QWidget* grade = gradeDaLista();
+        return grade && !grade->isHidden();
+    }
 
     bool activated() const { return activated_; }
     // False when an activation step failed and the window was left with only

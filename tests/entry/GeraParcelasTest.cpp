@@ -12,7 +12,7 @@
 #include "data/Cp1252.h"
 #include "entry/PainelConta.h"
 #include "shell/DataWidgets.h"
-#include "shell/ShellFixture.h"
+#include "support/ShellFixture.h"
 
 namespace cp::test {
 namespace {
