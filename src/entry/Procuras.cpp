@@ -95,15 +95,25 @@ void Procuras::DBEdit14Exit() {
 
 void Procuras::abrePainel(PainelProcura& painel) {
     painel.abre();
-    cancelAnterior_ = form_.cancelButton();
+    // A check run again while a panel is open keeps the roles from before it.
+    QPushButton* atual = form_.cancelButton();
+    if (atual != PainelForProcura->BotEsc && atual != PainelPlanoProcura->BotEsc)
+        cancelAnterior_ = atual;
     form_.setDefaultButton(painel.BotEnter);
     form_.setCancelButton(painel.BotEsc);
 }
 
 void Procuras::fechaPainel(PainelProcura& painel) {
+    painel.hide();
+    // The other panel, if it is still open, takes the roles back.
+    PainelProcura& outro = &painel == PainelForProcura ? *PainelPlanoProcura : *PainelForProcura;
+    if (outro.isVisible()) {
+        form_.setDefaultButton(outro.BotEnter);
+        form_.setCancelButton(outro.BotEsc);
+        return;
+    }
     form_.setDefaultButton(nullptr);
     if (form_.cancelButton() == painel.BotEsc) form_.setCancelButton(cancelAnterior_);
-    painel.hide();
 }
 
 // ----- Suppliers -----
