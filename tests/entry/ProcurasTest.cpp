@@ -245,6 +245,18 @@ TEST_F(Procura, ChartEntryPickedInTheListFillsAllButTheFamilyTypedExactlyAllSix)
     EXPECT_EQ(gravada()["FAMILIA"], "Embalagens");
 }
 
+TEST_F(Procura, TheChartListOpeningOnTheWayToFornecedorRunsNoSupplierCheck) {
+    c().DBEdit10->setFocus();
+    c().DBEdit10->selectAll();
+    QTest::keyClicks(c().DBEdit10, QStringLiteral("Fras"));
+    c().DBEdit12->setFocus(Qt::MouseFocusReason);  // the operator clicks "Fornecedor"
+    EXPECT_TRUE(plano().isVisible());
+    EXPECT_EQ(foco(), plano().Grade);
+    EXPECT_FALSE(fornecedores().isVisible());
+    EXPECT_FALSE(dm->Forneced.active());
+    EXPECT_EQ(naConta("FONECLIFOR"), "");  // "DISTRIBUIDORA CENTRAL" was not taken over
+}
+
 TEST_F(Procura, AChartEntryWithoutSupplierEmptiesTheSupplierName) {
     digita(c().DBEdit10, QStringLiteral("Energia eletrica"));
     EXPECT_FALSE(plano().isVisible());
