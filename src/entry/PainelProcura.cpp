@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
@@ -66,9 +67,14 @@ PainelProcura::PainelProcura(Environment& env, RecordSet& lista, const Desenho& 
 
     Dica = new QLabel(textoDica(), this);
     Dica->setObjectName(QString::fromLatin1(d.nomeDica));
-    Dica->setFont(suiteFont(QStringLiteral("Arial"), 13));
+    // Whole-pixel advances, as the suite's screens are drawn: the blanks then
+    // leave the two buttons their gaps.
+    QFont fonteDica = suiteFont(QStringLiteral("Arial"), 13);
+    fonteDica.setHintingPreference(QFont::PreferFullHinting);
+    Dica->setFont(fonteDica);
     setFontColor(Dica, kNavy);
-    Dica->setGeometry(11, d.topoDica, 308, 16);
+    // 308 wide, or as wide as its text if this typeface draws it wider.
+    Dica->setGeometry(11, d.topoDica, std::max(308, Dica->sizeHint().width()), 16);
 
     auto botao = [&](const char* nome, const QString& texto, int esquerda) {
         auto* b = new QPushButton(texto, this);
