@@ -6,6 +6,7 @@
 #include "entry/PainelConta.h"
 #include "entry/PainelProcura.h"
 #include "entry/Procura.h"
+#include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"
 #include "shell/Form1.h"
 
@@ -65,7 +66,11 @@ Procuras::~Procuras() {
     }
 }
 
-bool Procuras::ativo() const { return !form_.activationFailed(); }
+bool Procuras::ativo() const {
+    if (form_.activationFailed()) return false;
+    // The due list lies over the fields: no account is being entered there.
+    return !form_.lista || form_.lista->DBGrid5->isHidden();
+}
 
 // ----- Field hooks -----
 

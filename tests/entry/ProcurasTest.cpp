@@ -42,8 +42,12 @@ class Procura : public ShellFixture {
             "('2.01', 'Energia eletrica', 'Utilidades', 'Despesas fixas', 'Administracao')");
         semeiaDados(*dbs);
         env.writeSuiteFile(QStringLiteral("SaltaCP.db"), "");  // no login panel
-        ASSERT_TRUE(cria(
+        ASSERT_NO_FATAL_FAILURE(abre(
             {QStringLiteral("123"), QStringLiteral("DISTRIBUIDORA"), QStringLiteral("CENTRAL")}));
+    }
+    void abre(const QStringList& args) {
+        form.reset();
+        ASSERT_TRUE(cria(args));
         ativa();
         ASSERT_TRUE(form->activationCompleted())
             << env.messages.join(QLatin1Char('|')).toStdString();
@@ -213,6 +217,16 @@ TEST_F(Procura, ASupplierAddedByAnotherConnectionShowsAtTheNextCheck) {
     digita(c().DBEdit12, QStringLiteral("NOVA DROGARIA"));
     EXPECT_FALSE(fornecedores().isVisible());
     EXPECT_EQ(gravada()["CODIGOCLIFOR"], "77");
+}
+
+TEST_F(Procura, NoLookupRunsFromUnderTheDueList) {
+    abre({});  // browser mode: the list covers the fields
+    digita(c().DBEdit12, QStringLiteral("FAR"));
+    digita(c().DBEdit10, QStringLiteral("Fras"));
+    EXPECT_FALSE(fornecedores().isVisible());
+    EXPECT_FALSE(plano().isVisible());
+    EXPECT_FALSE(dm->Forneced.active());
+    EXPECT_FALSE(dm->PlanoCT.active());
 }
 
 // ----- Chart of accounts -----
