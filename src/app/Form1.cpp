@@ -14,6 +14,7 @@
 #include "data/Modules.h"
 #include "entry/PainelConta.h"
 #include "logic/Configuracoes.h"
+#include "entry/Procuras.h"
 #include "payables/ListaContas.h"
 #include "session/LoginSessao.h"
 #include "shell/DataWidgets.h"
@@ -141,6 +142,7 @@ void Form1::setModules(TDM* dm, TDM2* dm2) {
     // The account's fields first, then the due list that lies over them.
     conta = std::make_unique<PainelConta>(*this);
     lista = std::make_unique<ListaContas>(*this);
+    procuras = std::make_unique<Procuras>(*this, *conta);  // its panels lie over the list
 }
 
 void Form1::showEvent(QShowEvent* e) {

@@ -16,6 +16,7 @@ class Configuracoes;
 class ListaContas;
 class LoginSessao;
 class PainelConta;
+class Procuras;
 
 class Form1 : public JanelaPrincipal {
     Q_OBJECT
@@ -52,6 +53,7 @@ class Form1 : public JanelaPrincipal {
 
     std::unique_ptr<PainelConta> conta;  // entry fields and installment grid
     std::unique_ptr<ListaContas> lista;  // due list, period bar, totals
+    std::unique_ptr<Procuras> procuras;  // supplier and chart-of-accounts lookups
     std::unique_ptr<LoginSessao> login;  // login panel and session resume
 
   protected:

@@ -7,6 +7,7 @@
 #include "data/Cp1252.h"
 #include "data/Modules.h"
 #include "entry/GeraParcelas.h"
+#include "entry/GravaConta.h"
 #include "shell/DataWidgets.h"
 #include "shell/JanelaPrincipal.h"
 #include "shell/Toolkit.h"
@@ -168,7 +169,10 @@ void PainelConta::PainelVelmoraExit() {
         }
     };
     postaESegueEditando(form_.DM->Parcelas);
-    postaESegueEditando(form_.DM->CONTASPR);
+    try {
+        gravaContaESegueEditando(form_.DM->CONTASPR);
+    } catch (const std::exception&) {
+    }
 }
 
 void PainelConta::DBGrid4Enter() { DBGrid4->setCurrentColumn(1); }

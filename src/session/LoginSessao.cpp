@@ -328,12 +328,18 @@ void LoginSessao::ValidaLogin() {
         return;
     }
 
+    // The focus leaves the panel before it is hidden, so that it does not
+    // pass through the entry fields on its way (leaving them runs lookups).
+    if (podeReceberFoco(form_.BitBtn3, &form_)) {
+        form_.BitBtn3->setFocus();
+    } else if (QWidget* f = QApplication::focusWidget(); f && PainelLogin->isAncestorOf(f)) {
+        f->clearFocus();
+    }
     PainelLogin->hide();
     liberaAtalhos();
     EditNome->clear();
     EditSenhaU->clear();
     form_.setCancelButton(form_.BitBtn3);  // Esc now closes the program
-    if (podeReceberFoco(form_.BitBtn3, &form_)) form_.BitBtn3->setFocus();
     focoNaListaSeContaSemCondicao();
 }
 

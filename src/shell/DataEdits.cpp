@@ -99,10 +99,9 @@ bool FocusVisit::enter() {
 }
 
 bool FocusVisit::leave(QWidget* box, const QFocusEvent& e, const std::function<bool()>& commit) {
-    if (windowFocusChange(e) || refusing_) return false;
-    // A box that the focus only passed through (another control took it back
-    // before it came in) was never entered, so it is not left either.
-    if (!entered_) return false;
+    // A box the focus passed by without coming in (it moved on while it was
+    // on its way here) was never entered, so it is not left either.
+    if (windowFocusChange(e) || refusing_ || !entered_) return false;
     entered_ = false;
     if (commit()) return true;
     // Refused: the focus comes back here once the message is closed.

@@ -21,6 +21,11 @@ class Conta : public ShellFixture {
         s.execute("insert into FP (FORMAPAGTO, ORDEM) values ('PIX', 2)");
         s.execute("insert into FP (FORMAPAGTO, ORDEM) values ('DINHEIRO', 1)");
         s.execute("insert into CONTAS (CODIGOCTA, NUMCONTA) values (1, '0001-9')");
+        // Account 1's expense and supplier, so that leaving their fields
+        // takes them over without a lookup panel.
+        s.execute("insert into PLANOCT (CODIGOCTA, DESCRICAO) values ('1', 'Aluguel')");
+        s.execute(
+            "insert into FORNECED (CODIGO, NOMEFANTASIA) values ('1', 'DISTRIBUIDORA CENTRAL')");
         semeiaDados(*dbs);
         // The marker lets the window in without the login panel.
         env.writeSuiteFile(QStringLiteral("SaltaCP.db"), "");
