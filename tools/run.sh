@@ -30,7 +30,7 @@ SHARED_DB=$SUITE/dados/brundelo.bd
 WS_DB=$SUITE/interfac$STATION/brundelo.bd
 if [ ! -e "$SHARED_DB" ] && [ ! -e "$WS_DB" ]; then
   echo "run: creating the demonstration suite in $SUITE"
-  "$BUILD/mkdemo" "$SUITE" --demo --station "$STATION" --user "$(id -un)"
+  "$BUILD/mkdemo" "$SUITE" --demo --station "$STATION"
 elif [ ! -e "$SHARED_DB" ] || [ ! -e "$WS_DB" ]; then
   echo "run: $SUITE has only one of its two databases:" >&2
   echo "     $SHARED_DB" >&2
