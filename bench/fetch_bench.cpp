@@ -6,6 +6,8 @@
 // The rows are made once per run in an embedded database in a temporary
 // folder.
 #include <benchmark/benchmark.h>
+
+#include "RawClient.h"
 #include <dlfcn.h>
 #include <firebird/Interface.h>
 
@@ -83,22 +85,6 @@ void BM_WrapperFetch(benchmark::State& state) {
 // The same work written straight against the client's interface: prepare,
 // open, fetchNext into the server's own message, each column read from its
 // offset into a plain variable.
-struct Raw {
-    Firebird::IMaster* master = nullptr;
-    Firebird::IProvider* provider = nullptr;
-    Firebird::IUtil* util = nullptr;
-};
-
-Raw loadRaw() {
-    void* lib = dlopen("libfbclient.so.2", RTLD_NOW);
-    auto entry = reinterpret_cast<Firebird::IMaster* (*)()>(dlsym(lib, "fb_get_master_interface"));
-    Raw r;
-    r.master = entry();
-    r.provider = r.master->getDispatcher();
-    r.util = r.master->getUtilInterface();
-    return r;
-}
-
 void BM_RawFetch(benchmark::State& state) {
     using namespace Firebird;
     const int rows = static_cast<int>(state.range(0));

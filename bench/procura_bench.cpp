@@ -14,6 +14,8 @@
 // At the end the check / raw time ratio is printed; the aim is at most 1.3.
 // The databases are embedded, created once in a temporary suite directory.
 #include <benchmark/benchmark.h>
+
+#include "RawClient.h"
 #include <dlfcn.h>
 #include <firebird/Interface.h>
 
@@ -115,23 +117,6 @@ void BM_ProcuraFornecedor_50k(benchmark::State& state) {
         state.ResumeTiming();
     }
     state.counters["rows"] = kFornecedores;
-}
-
-// The client's interface, loaded as the program loads it.
-struct Raw {
-    Firebird::IMaster* master = nullptr;
-    Firebird::IProvider* provider = nullptr;
-    Firebird::IUtil* util = nullptr;
-};
-
-Raw loadRaw() {
-    void* lib = dlopen("libfbclient.so.2", RTLD_NOW);
-    auto entry = reinterpret_cast<Firebird::IMaster* (*)()>(dlsym(lib, "fb_get_master_interface"));
-    Raw r;
-    r.master = entry();
-    r.provider = r.master->getDispatcher();
-    r.util = r.master->getUtilInterface();
-    return r;
 }
 
 void BM_RawFetch_50k(benchmark::State& state) {
