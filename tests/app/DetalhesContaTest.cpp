@@ -57,11 +57,11 @@ class Detalhes : public ListaTeste {
         return v;
     }
     void vistaDeLista(bool lista) {
-        for (QWidget* w : {static_cast<QWidget*>(this->lista->DBGrid5),
-                           static_cast<QWidget*>(this->lista->PainelTotais),
-                           static_cast<QWidget*>(this->lista->Panel10),
-                           static_cast<QWidget*>(form->BitBtn3),
-                           static_cast<QWidget*>(form->BitBtn14)})
+        for (QWidget* w :
+             {static_cast<QWidget*>(this->lista->DBGrid5),
+              static_cast<QWidget*>(this->lista->PainelTotais),
+              static_cast<QWidget*>(this->lista->Panel10), static_cast<QWidget*>(form->BitBtn3),
+              static_cast<QWidget*>(form->BitBtn14)})
             EXPECT_EQ(w->isVisible(), lista) << w->objectName().toStdString();
         EXPECT_EQ(dm->Query2.active(), lista);
         if (lista) {
@@ -119,9 +119,9 @@ TEST_F(Detalhes, AnAmountChangedInTheDetailsShowsInTheListWhileTheTotalsKeepThei
     detalhes();
     EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();
     EXPECT_EQ(um("select VALORPARCELA from PARCELAS where CODIGOPARC = 11"), 9990);
-    EXPECT_EQ(QString::fromStdString(
-                  dm->Query2.displayTextAt(1, dm->Query2.fieldIndex("VALORPARCELA"))),
-              QStringLiteral("99,90"));
+    EXPECT_EQ(
+        QString::fromStdString(dm->Query2.displayTextAt(1, dm->Query2.fieldIndex("VALORPARCELA"))),
+        QStringLiteral("99,90"));
     EXPECT_EQ(aPagar(), totalAntes);
 }
 
