@@ -40,12 +40,17 @@ bool porGravar(const RecordSet& rs) {
 }
 
 // A post, and when it fails, edit mode and one more post; the second
-// failure goes on.
-void postaAteDuasVezes(const std::function<void()>& posta) {
+// failure goes on with the row back in edit mode, its change still pending.
+void postaAteDuasVezes(RecordSet& rs, const std::function<void()>& posta) {
     try {
         posta();
     } catch (const std::exception&) {
-        posta();
+        try {
+            posta();
+        } catch (const std::exception&) {
+            if (rs.active() && !rs.isEmpty() && !emEdicao(rs)) rs.edit();
+            throw;
+        }
     }
 }
 
@@ -69,7 +74,7 @@ void gravaDetalhes(TDM& dm) {
         if (porGravar(conta)) {
             // Through the account's own write point, which takes a new
             // account's number; editing goes on there and ends here.
-            postaAteDuasVezes([&] {
+            postaAteDuasVezes(conta, [&] {
                 if (!emEdicao(conta)) conta.edit();
                 gravaContaESegueEditando(conta);
             });
@@ -87,7 +92,7 @@ void gravaDetalhes(TDM& dm) {
         parcelas.cancel();
         return;
     }
-    postaAteDuasVezes([&] {
+    postaAteDuasVezes(parcelas, [&] {
         if (emEdicao(parcelas)) {
             parcelas.post();
         } else {

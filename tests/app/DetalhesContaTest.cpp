@@ -1,9 +1,13 @@
 // The details view: opening the account behind a listed installment, going
 // back to the list, and closing the window while an account is being edited.
+#include <QFile>
 #include <QPushButton>
+#include <cstdio>
+#include <cstdlib>
 
 #include "entry/PainelConta.h"
 #include "payables/ListaFixture.h"
+#include "shell/Termino.h"
 #include "shell/Toolkit.h"
 
 namespace cp::test {
@@ -55,6 +59,23 @@ class Detalhes : public ListaTeste {
         tr.commit();
         dbs->release();
         return v;
+    }
+    // Every later change of an account is refused by the database.
+    void bloqueiaAlteracoes() {
+        fb::Attachment& s = dbs->shared();
+        s.execute("create exception CONTA_BLOQUEADA 'conta bloqueada pela auditoria'");
+        s.execute(
+            "create trigger BLOQUEIA_CONTA for CONTASPR before update as begin exception "
+            "CONTA_BLOQUEADA; end");
+    }
+    void digitaTotal() {
+        c().DBEdit11->setFocus();
+        c().DBEdit11->selectAll();
+        QTest::keyClicks(c().DBEdit11, QStringLiteral("250,00"));
+    }
+    QString log() {
+        QFile f(env.suiteFile(QString::fromLatin1(kErrorLogName)));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
     void vistaDeLista(bool lista) {
         for (QWidget* w :
@@ -163,32 +184,39 @@ TEST_F(Detalhes, AnEmptyListOpensTheFirstAccountWhoseUntouchedNewInstallmentIsNo
               1);
 }
 
+TEST_F(Detalhes, AReturnRefusedTwiceKeepsTheDetailsWithTheAccountStillBeingEdited) {
+    bloqueiaAlteracoes();
+    abreLista();
+    dm->Query2.moveTo(1);
+    detalhes();
+    digitaTotal();
+    detalhes();  // "Voltar"
+    ASSERT_EQ(env.messages.size(), 1) << env.messages.join('\n').toStdString();
+    EXPECT_TRUE(env.messages[0].contains(QStringLiteral("conta bloqueada pela auditoria")));
+    vistaDeLista(false);
+    EXPECT_EQ(dm->CONTASPR.state(), RecordSetState::Edit);
+    EXPECT_EQ(dm->CONTASPR.changeCount(), 1) << "the change stays pending";
+    EXPECT_EQ(c().DBEdit11->text(), QStringLiteral("250,00"));
+}
+
 // ----- Closing while an account is being edited -----
 
 TEST_F(Detalhes, ClosingTheWindowWritesAnAmountTypedInTheDetails) {
     abreLista();
     dm->Query2.moveTo(1);
     detalhes();
-    c().DBEdit11->setFocus();
-    c().DBEdit11->selectAll();
-    QTest::keyClicks(c().DBEdit11, QStringLiteral("250,00"));
+    digitaTotal();
     EXPECT_TRUE(form->close());
     EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();
     EXPECT_EQ(um("select VALORTOTAL from CONTASPR where CODIGOCPR = 417"), 25000);
 }
 
 TEST_F(Detalhes, AWriteRefusedAtClosingIsNamedAndKeepsTheWindowUntilASecondClose) {
-    fb::Attachment& s = dbs->shared();
-    s.execute("create exception CONTA_BLOQUEADA 'conta bloqueada pela auditoria'");
-    s.execute(
-        "create trigger BLOQUEIA_CONTA for CONTASPR before update as begin exception "
-        "CONTA_BLOQUEADA; end");
+    bloqueiaAlteracoes();
     abreLista();
     dm->Query2.moveTo(1);
     detalhes();
-    c().DBEdit11->setFocus();
-    c().DBEdit11->selectAll();
-    QTest::keyClicks(c().DBEdit11, QStringLiteral("250,00"));
+    digitaTotal();
 
     EXPECT_FALSE(form->close());
     EXPECT_TRUE(form->isVisible());
@@ -199,6 +227,29 @@ TEST_F(Detalhes, AWriteRefusedAtClosingIsNamedAndKeepsTheWindowUntilASecondClose
 
     EXPECT_TRUE(form->close());  // the second close discards
     EXPECT_EQ(um("select VALORTOTAL from CONTASPR where CODIGOCPR = 417"), -1) << "still empty";
+}
+
+// Asked to stop by the system, nobody can answer: the failure is logged and
+// the window closes. Run in a process of its own, since the request to stop
+// lasts for the rest of the process.
+TEST_F(Detalhes, OnATerminationSignalARefusedWriteIsLoggedAndTheWindowCloses) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            bloqueiaAlteracoes();
+            abreLista();
+            dm->Query2.moveTo(1);
+            detalhes();
+            digitaTotal();
+            markTerminationRequested();
+            const bool fechou = form->close();
+            const bool registrou =
+                log().contains(QStringLiteral("conta bloqueada pela auditoria")) &&
+                log().contains(QStringLiteral("encerrado pelo sistema"));
+            std::fprintf(stderr, "fechou=%d registrou=%d\n", fechou, registrou);
+            std::_Exit(fechou && registrou ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "fechou=1 registrou=1");
 }
 
 }  // namespace
