@@ -149,6 +149,10 @@ void Form1::setModules(TDM* dm, TDM2* dm2) {
     detalhes = std::make_unique<DetalhesConta>(*this);
     connectGuarded(env, BitBtn11, &QPushButton::clicked, this,
                    [this] { detalhes->BitBtn11Click(); });
+    // Going on with the work after a close that could not write: the next
+    // close tries to write again rather than discard.
+    for (QPushButton* b : {BitBtn11, BitBtn14})
+        connect(b, &QPushButton::clicked, this, [this] { descartaAoFechar_ = false; });
 }
 
 void Form1::showEvent(QShowEvent* e) {
