@@ -6,6 +6,8 @@
 #include <cstdlib>
 
 #include "entry/PainelConta.h"
+#include "entry/PainelProcura.h"
+#include "entry/Procuras.h"
 #include "payables/ListaFixture.h"
 #include "shell/Termino.h"
 #include "shell/Toolkit.h"
@@ -182,6 +184,31 @@ TEST_F(Detalhes, AnEmptyListOpensTheFirstAccountWhoseUntouchedNewInstallmentIsNo
     EXPECT_EQ(um("select count(*) from PARCELAS where CODIGOCPR = 2 and NUMPARCELA = 1 and "
                  "DATAVENCIM = '2024-04-10'"),
               1);
+}
+
+TEST_F(Detalhes, TheSupplierLookupDoesNotStoreAnUntouchedNewInstallmentEither) {
+    dbs->workstation().execute("delete from PERIODO");
+    periodo(QDate(2025, 1, 1), QDate(2025, 1, 31));
+    // The account's expense is in the chart: leaving "Despesa" opens nothing.
+    dbs->shared().execute("insert into PLANOCT (CODIGOCTA, DESCRICAO) values ('1', 'COMPRA')");
+    abreLista();
+    detalhes();  // account 2, with an empty new installment
+    ASSERT_EQ(dm->Parcelas.state(), RecordSetState::Insert);
+    c().DBEdit12->setFocus();
+    if (QApplication::focusWidget() != c().DBEdit12) c().DBEdit12->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), c().DBEdit12);
+    c().DBEdit12->selectAll();
+    QTest::keyClicks(c().DBEdit12, QStringLiteral("QQQ"));
+    QTest::keyClick(c().DBEdit12, Qt::Key_Return);
+    PainelProcura& fornecedores = *form->procuras->PainelForProcura;
+    ASSERT_TRUE(fornecedores.isVisible());  // the focus left the account panel
+    EXPECT_EQ(um("select count(*) from PARCELAS where CODIGOCPR = 2"), 0);
+    EXPECT_EQ(dm->Parcelas.state(), RecordSetState::Insert)
+        << "the row is still there to type into";
+    QTest::keyClick(fornecedores.Grade, Qt::Key_Escape);
+    detalhes();
+    EXPECT_EQ(um("select count(*) from PARCELAS where CODIGOCPR = 2"), 0);
+    EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();
 }
 
 TEST_F(Detalhes, AReturnRefusedTwiceKeepsTheDetailsWithTheAccountStillBeingEdited) {
