@@ -363,7 +363,7 @@ bool Form1::gravaAntesDeFechar() {
         return true;
     } catch (const std::exception& e) {
         const QString oQue =
-            QStringLiteral("Ao fechar, a conta em edição não pôde ser gravada:\n") + errorText(e);
+            QStringLiteral("Ao fechar, o que estava em edição não pôde ser gravado:\n") + errorText(e);
         if (terminando) {
             // Nobody is left to answer: the log keeps what was lost.
             reportError(env, oQue + QStringLiteral("\nO programa foi encerrado pelo sistema."));

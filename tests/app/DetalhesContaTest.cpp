@@ -248,7 +248,7 @@ TEST_F(Detalhes, AWriteRefusedAtClosingIsNamedAndKeepsTheWindowUntilASecondClose
     EXPECT_FALSE(form->close());
     EXPECT_TRUE(form->isVisible());
     ASSERT_EQ(env.messages.size(), 1) << env.messages.join('\n').toStdString();
-    EXPECT_TRUE(env.messages[0].contains(QStringLiteral("não pôde ser gravada")));
+    EXPECT_TRUE(env.messages[0].contains(QStringLiteral("não pôde ser gravado")));
     EXPECT_TRUE(env.messages[0].contains(QStringLiteral("conta bloqueada pela auditoria")));
     EXPECT_TRUE(env.messages[0].contains(QStringLiteral("CODIGOCPR = 417")));
 
