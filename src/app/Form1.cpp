@@ -10,15 +10,18 @@
 #include <optional>
 #include <stdexcept>
 
+#include "app/DetalhesConta.h"
 #include "data/Cp1252.h"
 #include "data/Modules.h"
+#include "entry/GravaDetalhes.h"
 #include "entry/PainelConta.h"
-#include "logic/Configuracoes.h"
 #include "entry/Procuras.h"
+#include "logic/Configuracoes.h"
 #include "payables/ListaContas.h"
 #include "session/LoginSessao.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
+#include "shell/Termino.h"
 #include "shell/Toolkit.h"
 
 namespace cp {
@@ -143,6 +146,13 @@ void Form1::setModules(TDM* dm, TDM2* dm2) {
     conta = std::make_unique<PainelConta>(*this);
     lista = std::make_unique<ListaContas>(*this);
     procuras = std::make_unique<Procuras>(*this, *conta);  // its panels lie over the list
+    detalhes = std::make_unique<DetalhesConta>(*this);
+    connectGuarded(env, BitBtn11, &QPushButton::clicked, this,
+                   [this] { detalhes->BitBtn11Click(); });
+    // Going on with the work after a close that could not write: the next
+    // close tries to write again rather than discard.
+    for (QPushButton* b : {BitBtn11, BitBtn14})
+        connect(b, &QPushButton::clicked, this, [this] { descartaAoFechar_ = false; });
 }
 
 void Form1::showEvent(QShowEvent* e) {
@@ -328,11 +338,49 @@ void Form1::FechaTabelas() {
 }
 
 void Form1::BitBtn3Click() {
+    if (!gravaAntesDeFechar()) return;
     FechaTabelas();
     close();
 }
 
+void Form1::abreDetalhes() { detalhes->abre(); }
+
+bool Form1::gravaAntesDeFechar() {
+    if (!DM || activationFailed()) return true;
+    const bool terminando = terminationRequested();
+    if (descartaAoFechar_ && !terminando) {
+        descartaDetalhes(*DM);
+        return true;
+    }
+    // A field refusing its text has said why and keeps the focus.
+    if (!commitFocusedEditor(this) && !terminando) {
+        descartaAoFechar_ = true;
+        return false;
+    }
+    if (!detalhesPorGravar(*DM)) return true;
+    try {
+        gravaDetalhes(*DM);
+        return true;
+    } catch (const std::exception& e) {
+        const QString oQue =
+            QStringLiteral("Ao fechar, o que estava em edição não pôde ser gravado:\n") + errorText(e);
+        if (terminando) {
+            // Nobody is left to answer: the log keeps what was lost.
+            reportError(env, oQue + QStringLiteral("\nO programa foi encerrado pelo sistema."));
+            return true;
+        }
+        reportError(env, oQue + QStringLiteral("\nA janela continua aberta. Para fechá-la sem "
+                                               "gravar, feche-a de novo."));
+        descartaAoFechar_ = true;
+        return false;
+    }
+}
+
 void Form1::closeEvent(QCloseEvent* e) {
+    if (!gravaAntesDeFechar()) {
+        e->ignore();
+        return;
+    }
     // An error while closing the record sets is reported; the window closes
     // all the same.
     guarded(env, [this] { FechaTabelas(); });

@@ -13,6 +13,7 @@
 namespace cp {
 
 class Configuracoes;
+class DetalhesConta;
 class ListaContas;
 class LoginSessao;
 class PainelConta;
@@ -39,7 +40,11 @@ class Form1 : public JanelaPrincipal {
     // keeps only "Sair" usable, so it can be closed.
     void FormActivate();
     void FechaTabelas();
-    void BitBtn3Click();  // "Sair"
+    // "Sair": what the account and its installment hold unwritten is written
+    // first (see closeEvent), then the record sets close and so does the
+    // window.
+    void BitBtn3Click();
+    void abreDetalhes() override;
 
     // The invoice number and the supplier-name key of the single-account
     // mode, as Windows-1252 bytes, built from the command-line arguments.
@@ -51,13 +56,20 @@ class Form1 : public JanelaPrincipal {
     QStringList argumentos;
     std::unique_ptr<Configuracoes> configuracoes;
 
-    std::unique_ptr<PainelConta> conta;  // entry fields and installment grid
-    std::unique_ptr<ListaContas> lista;  // due list, period bar, totals
-    std::unique_ptr<Procuras> procuras;  // supplier and chart-of-accounts lookups
-    std::unique_ptr<LoginSessao> login;  // login panel and session resume
+    std::unique_ptr<PainelConta> conta;       // entry fields and installment grid
+    std::unique_ptr<ListaContas> lista;       // due list, period bar, totals
+    std::unique_ptr<Procuras> procuras;       // supplier and chart-of-accounts lookups
+    std::unique_ptr<LoginSessao> login;       // login panel and session resume
+    std::unique_ptr<DetalhesConta> detalhes;  // the switch between list and details
 
   protected:
     void showEvent(QShowEvent* e) override;
+    // Closing (the close button, "Sair", a termination signal): an account
+    // or installment with unwritten changes is written first, as "Voltar"
+    // writes it. When that fails the operator is told what could not be
+    // written and the window stays open; the next close discards it. Asked
+    // to stop by the system, nobody can answer: the failure is logged and
+    // the window closes.
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -68,9 +80,11 @@ class Form1 : public JanelaPrincipal {
     void modoContaUnica();
     void ativacaoInterrompida();
     void ajustaTamanhoECentraliza();
+    bool gravaAntesDeFechar();
 
     bool activationScheduled_ = false;
     bool sized_ = false;
+    bool descartaAoFechar_ = false;  // the last close could not write; the next one discards
 };
 
 }  // namespace cp

@@ -8,7 +8,9 @@
 #include "data/Modules.h"
 #include "entry/GeraParcelas.h"
 #include "entry/GravaConta.h"
+#include "entry/GravaDetalhes.h"
 #include "shell/DataWidgets.h"
+#include "shell/ErrorHandler.h"
 #include "shell/JanelaPrincipal.h"
 #include "shell/Toolkit.h"
 
@@ -147,6 +149,16 @@ PainelConta::PainelConta(JanelaPrincipal& form) : form_(form) {
 
     watchFocus(
         painel, env, [this] { PainelVelmoraEnter(); }, [this] { PainelVelmoraExit(); });
+    connectGuarded(env, form.BitBtn14, &QPushButton::clicked, &form, [this] { BitBtn14Click(); });
+}
+
+void PainelConta::BitBtn14Click() {
+    form_.abreDetalhes();
+    // The account opened is left unchanged (not written); the insert rule
+    // gives the new one its number and initial values and loads its
+    // installments: none.
+    form_.DM->CONTASPR.insert();
+    DBEdit10->setFocus(Qt::OtherFocusReason);
 }
 
 void PainelConta::PainelVelmoraEnter() {
@@ -162,6 +174,7 @@ void PainelConta::PainelVelmoraExit() {
     // cannot be stored stays pending and is tried again at the next post.
     auto postaESegueEditando = [](RecordSet& rs) {
         if (rs.state() != RecordSetState::Edit && rs.state() != RecordSetState::Insert) return;
+        if (parcelaSemDigitacao(rs)) return;  // an empty new row stays as it is
         try {
             rs.post();
             rs.edit();
@@ -181,6 +194,7 @@ void PainelConta::DBGrid4Exit() {
     RecordSet& parcelas = form_.DM->Parcelas;
     if (parcelas.state() != RecordSetState::Edit && parcelas.state() != RecordSetState::Insert)
         return;
+    if (parcelaSemDigitacao(parcelas)) return;
     try {
         parcelas.post();
     } catch (const std::exception&) {

@@ -2,8 +2,15 @@
 // panel of the main window: what the details view and the single-account
 // mode show. The fields are bound to the current account (CONTASPR) and the
 // grid to its installments (Parcelas); Enter moves from field to field in
-// tab order. The supplier and chart-of-accounts lookups and the installment
-// generation hook into the fields' callbacks.
+// tab order. "Nova conta" starts a new account in the details view.
+//
+// Where the other steps of the entry hook in (each field's BoundCallbacks):
+// - "Despesa" (DBEdit10) and "Fornecedor" (DBEdit12) entering and leaving,
+//   and leaving the condition's count display (DBEdit14): the supplier and
+//   chart-of-accounts lookups (Procuras), which set those callbacks;
+// - entering and leaving "Condição de Pagto" (DBComboBox1): the condition and
+//   the installment generation (GeraParcelas), through DBComboBox1Enter and
+//   DBComboBox1Exit below.
 #pragma once
 
 #include <QStringList>
@@ -23,6 +30,12 @@ class PainelConta {
     // Builds the fields inside form.PainelVelmora; the data modules exist.
     explicit PainelConta(JanelaPrincipal& form);
 
+    // "Nova conta": the details view's opening steps, then a new account (its
+    // number and initial values from the insert rule, no installments) with
+    // the focus in "Despesa". In the single-account mode the details button
+    // stays disabled, so the new account is left only by closing the window.
+    void BitBtn14Click();
+
     // Focus entering the account panel from outside: refills the pick lists
     // of the installment grid (bank accounts and payment means).
     void PainelVelmoraEnter();
@@ -31,7 +44,9 @@ class PainelConta {
     // here.
     void PainelVelmoraExit();
     void DBGrid4Enter();  // the current column becomes "Data Venc"
-    void DBGrid4Exit();   // posts the current installment; a failure is not reported here
+    // Posts the current installment; a failure is not reported here. A new
+    // row nobody typed into is not posted.
+    void DBGrid4Exit();
     void DBEdit2Enter();  // an empty "Descrição" takes the text of "Despesa"
     // Entering the condition field notes the account's condition; leaving it
     // (in the details, not while the due list is shown) loads the condition

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QPushButton>
+#include <stdexcept>
 
 #include "shell/DataWidgets.h"
 
@@ -11,6 +12,10 @@ JanelaPrincipal::JanelaPrincipal(Environment& environment, QWidget* parent)
     : QMainWindow(parent), env(environment) {}
 
 JanelaPrincipal::~JanelaPrincipal() = default;
+
+void JanelaPrincipal::abreDetalhes() {
+    throw std::logic_error("Esta janela não tem a vista de detalhes da conta.");
+}
 
 void JanelaPrincipal::setCancelButton(QPushButton* b) { cancelButton_ = b; }
 

@@ -41,6 +41,12 @@ class JanelaPrincipal : public QMainWindow {
         return grade && !grade->isHidden();
     }
 
+    // The details view's opening steps: every payable account read again, the
+    // account of the due list's current row made current and put in edit mode
+    // with its installment, the list's controls hidden. "Nova conta" starts
+    // from there. A database error goes on to the caller.
+    virtual void abreDetalhes();
+
     bool activated() const { return activated_; }
     // False when an activation step failed and the window was left with only
     // "Sair" usable.
