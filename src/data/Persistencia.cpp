@@ -164,9 +164,23 @@ std::string selectCondicaoPagto(std::string_view descricao) {
 
 void gravaEReleia(RecordSet& rs) {
     if (rs.applyUpdates() > 0) {
-        throw GravacaoPendente(
+        std::string registro;
+        bool semSaida = false;
+        for (const ChangeEntry& e : rs.changes()) {
+            if (!e.serverText.empty()) registro += (registro.empty() ? "" : " | ") + e.serverText;
+            semSaida = semSaida || isFinal(e.failure);
+        }
+        GravacaoPendente erro(
             "Não foi possível gravar no banco de dados:\n" + textoAlteracoesPendentes(rs) +
-            "\nA alteração continua pendente e será tentada de novo na próxima gravação.");
+                "\nA alteração continua pendente e será tentada de novo na próxima gravação.",
+            registro);
+        // A change that can never be written would block the set for good.
+        if (semSaida)
+            erro.ofereceSaida(kPerguntaDescartar, [&rs] {
+                rs.discardFinalChanges();
+                if (rs.changeCount() == 0) rs.refresh();
+            });
+        throw erro;
     }
     rs.refresh();
 }

@@ -15,6 +15,11 @@ void TestEnvironment::showMessage(const QString& text) {
     if (onMessage) onMessage(text);
 }
 
+bool TestEnvironment::ask(const QString& text) {
+    messages << text;
+    return answer ? answer(text) : false;
+}
+
 void TestEnvironment::writeSuiteFile(const QString& name, const QByteArray& bytes) const {
     const QString path = suiteDir_ + name;
     QDir().mkpath(QFileInfo(path).absolutePath());

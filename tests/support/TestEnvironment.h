@@ -16,6 +16,9 @@ public:
     TestEnvironment();
 
     void showMessage(const QString& text) override;
+    // Recorded in `messages` like a message; the answer is answer(text), or
+    // "Não" when no answer is set.
+    bool ask(const QString& text) override;
     QDateTime now() const override { return now_; }
     QString suiteDir() const override { return suiteDir_; }
     QString osUserName() const override { return user_; }
@@ -30,6 +33,7 @@ public:
     // Runs when a message is shown, after it was recorded (to answer it, or
     // to act while a "modal" message is up).
     std::function<void(const QString&)> onMessage;
+    std::function<bool(const QString&)> answer;
 
 private:
     QTemporaryDir dir_;
