@@ -53,7 +53,7 @@ std::optional<std::string> donoDaTransacao(fb::Transaction& tr, std::int64_t tra
     }
     c.close();
 
-    std::string quem = remota ? "a estação" : "outro programa deste computador";
+    std::string quem = remota ? "pela estação" : "por outro programa deste computador";
     if (remota && !computador.empty()) quem += " " + computador;
     std::string detalhes;
     auto junta = [&](const std::string& rotulo, const std::string& valor) {

@@ -35,8 +35,8 @@ std::string valorTexto(const FieldDef& def, const Value& v) {
     if (auto* s = std::get_if<std::string>(&v)) return "'" + utf8(fromCp1252(*s)) + "'";
     if (auto* d = std::get_if<QDate>(&v))
         return d->toString(QStringLiteral("dd/MM/yyyy")).toStdString();
-    if (auto* t = std::get_if<QTime>(&v))
-        return t->toString(QStringLiteral("hh:mm:ss")).toStdString();
+    if (auto* t = std::get_if<TimeOfDay>(&v))
+        return t->toQTime().toString(QStringLiteral("hh:mm:ss")).toStdString();
     if (auto* n = std::get_if<std::int64_t>(&v)) {
         if (def.type == FieldType::Money) return centavosTexto(*n, 2);
         if (def.type == FieldType::Decimal8) return centavosTexto(*n, 8);

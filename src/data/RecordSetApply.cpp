@@ -126,7 +126,7 @@ void RecordSet::fetchRowsFrom(fb::Attachment& attachment, Fetched& out) {
                 }
                 case ReadKind::Time: {
                     fb::Time t = cur.asTime(r.column);
-                    cell.setTime(QTime(t.hour, t.minute, t.second, t.fraction / 10));
+                    cell.setTime(TimeOfDay::fromParts(t.hour, t.minute, t.second, t.fraction));
                     break;
                 }
                 case ReadKind::Generic:
@@ -245,6 +245,7 @@ constexpr const char* kSumiu =
 constexpr const char* kChaveTomada =
     "a chave deste registro já existe no banco de dados (outra estação ou outro programa gravou "
     "um registro com a mesma chave)";
+constexpr const char* kOutro = "por outra estação ou por outro programa";
 constexpr const char* kNaoGravado =
     "não gravado: outra alteração falhou e a gravação inteira foi desfeita";
 
@@ -292,14 +293,14 @@ void RecordSet::writeChange(fb::Transaction& tr, ChangeEntry& entry, bool& tooMa
                         dono = donoDaTransacao(tr, *holder);
                     } catch (const fb::Error& lookup) {
                         if (connection_->dropIfLost(lookup)) throw;
-                        dono = "outra estação ou outro programa";  // not allowed to look
+                        dono = kOutro;  // not allowed to look
                     }
                     if (!dono && attempt == 0) continue;
                 }
                 entry.failure = ApplyFailure::Blocked;
                 entry.error =
-                    "o registro está sendo alterado por " +
-                    dono.value_or("outra estação ou outro programa") + " e não foi liberado em " +
+                    "o registro está sendo alterado " + dono.value_or(kOutro) +
+                    " e não foi liberado em " +
                     std::to_string(connection_->lockTimeout()) +
                     " segundos; a alteração continua pendente: grave de novo quando a outra "
                     "alteração terminar";
