@@ -45,16 +45,14 @@ void Connection::close() {
         closing->detach();
     } catch (const fb::Error& e) {
         // A dead attachment has nothing left to end on the server.
-        const FalhaBanco tipo = tipoFalha(e);
-        if (tipo != FalhaBanco::ConexaoPerdida && tipo != FalhaBanco::ServidorInacessivel) throw;
+        if (!semConexao(tipoFalha(e))) throw;
     }
 }
 
 bool Connection::connected() const { return attachment_ && attachment_->connected(); }
 
 bool Connection::dropIfLost(const fb::Error& e) {
-    const FalhaBanco tipo = tipoFalha(e);
-    if (tipo != FalhaBanco::ConexaoPerdida && tipo != FalhaBanco::ServidorInacessivel) return false;
+    if (!semConexao(tipoFalha(e))) return false;
     if (attachment_) {
         ++lostConnections_;
         // The handles go without a word to the server: detaching a dead

@@ -40,7 +40,7 @@ class TimeOfDay {
     static constexpr int kTicksPerSecond = 10000;
     static constexpr int kTicksPerDay = 86400 * kTicksPerSecond;
 
-    TimeOfDay() = default;  // not a valid time
+    TimeOfDay() = default;     // not a valid time
     TimeOfDay(const QTime& t)  // NOLINT(google-explicit-constructor): a QTime is a time of day
         : ticks_(t.isValid() ? t.msecsSinceStartOfDay() * 10 : -1) {}
     static TimeOfDay fromTicks(std::int64_t ticks) {

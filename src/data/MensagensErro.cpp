@@ -23,26 +23,27 @@ struct Codigo {
 // shutdown; a server that does not answer within the connect time-out as a
 // rejected connection.
 constexpr std::array<Codigo, 26> kCodigos = {{
-    {335544665, FalhaBanco::ChaveRepetida},        // violation of PRIMARY or UNIQUE KEY constraint
-    {335544349, FalhaBanco::ChaveRepetida},        // attempt to store duplicate value in unique index
-    {335544466, FalhaBanco::ChaveEstrangeira},     // violation of FOREIGN KEY constraint
-    {335544838, FalhaBanco::ChaveEstrangeira},     // foreign key target does not exist
-    {335544839, FalhaBanco::ChaveEstrangeira},     // foreign key references are present
-    {335544336, FalhaBanco::Conflito},             // deadlock
-    {335544345, FalhaBanco::Conflito},             // lock conflict on no wait transaction
-    {335544451, FalhaBanco::Conflito},             // update conflicts with concurrent update
-    {335544510, FalhaBanco::Conflito},             // lock time-out on wait transaction
-    {335544878, FalhaBanco::Conflito},             // concurrent transaction number is N
-    {335544726, FalhaBanco::ConexaoPerdida},       // error reading data from the connection
-    {335544727, FalhaBanco::ConexaoPerdida},       // error writing data to the connection
-    {335544741, FalhaBanco::ConexaoPerdida},       // connection lost to database
-    {335544856, FalhaBanco::ConexaoPerdida},       // connection shutdown
-    {335544528, FalhaBanco::ConexaoPerdida},       // database shutdown
-    {335544506, FalhaBanco::ConexaoPerdida},       // database shutdown in progress
-    {335544648, FalhaBanco::ConexaoPerdida},       // connection lost to pipe server
+    {335544665, FalhaBanco::ChaveRepetida},     // violation of PRIMARY or UNIQUE KEY constraint
+    {335544349, FalhaBanco::ChaveRepetida},     // attempt to store duplicate value in unique index
+    {335544466, FalhaBanco::ChaveEstrangeira},  // violation of FOREIGN KEY constraint
+    {335544838, FalhaBanco::ChaveEstrangeira},  // foreign key target does not exist
+    {335544839, FalhaBanco::ChaveEstrangeira},  // foreign key references are present
+    {335544336, FalhaBanco::Conflito},          // deadlock
+    {335544345, FalhaBanco::Conflito},          // lock conflict on no wait transaction
+    {335544451, FalhaBanco::Conflito},          // update conflicts with concurrent update
+    {335544510, FalhaBanco::Conflito},          // lock time-out on wait transaction
+    {335544878, FalhaBanco::Conflito},          // concurrent transaction number is N
+    {335544726, FalhaBanco::ConexaoPerdida},    // error reading data from the connection
+    {335544727, FalhaBanco::ConexaoPerdida},    // error writing data to the connection
+    {335544741, FalhaBanco::ConexaoPerdida},    // connection lost to database
+    {335544856, FalhaBanco::ConexaoPerdida},    // connection shutdown
+    {335544528, FalhaBanco::ConexaoPerdida},    // database shutdown
+    {335544506, FalhaBanco::ConexaoPerdida},    // database shutdown in progress
+    {335544648, FalhaBanco::ConexaoPerdida},    // connection lost to pipe server
     {335544721, FalhaBanco::ServidorInacessivel},  // unable to complete network request to host
     {335544722, FalhaBanco::ServidorInacessivel},  // failed to establish a connection
-    {335544723, FalhaBanco::ServidorInacessivel},  // error while listening for an incoming connection
+    {335544723,
+     FalhaBanco::ServidorInacessivel},  // error while listening for an incoming connection
     {335544704, FalhaBanco::ServidorInacessivel},  // failed to locate host machine
     {335544421, FalhaBanco::ServidorInacessivel},  // connection rejected by remote interface
     {335544335, FalhaBanco::BancoDanificado},      // database file appears corrupt

@@ -23,16 +23,23 @@ namespace cp {
 
 // What a database failure means for the program and the operator.
 enum class FalhaBanco {
-    Outra,               // anything else: shown with its own text
-    ChaveRepetida,       // a primary or unique key already taken
-    ChaveEstrangeira,    // the row refers to a missing one, or others refer to it
-    Conflito,            // another transaction changed or holds the same row
-    RegistroApagado,     // the row was deleted by another transaction meanwhile
-    ConexaoPerdida,      // the attachment is dead: server restarted, ended by an administrator, network
-    ServidorInacessivel, // an attach that did not reach the server (down, wrong address, no answer)
-    BancoDanificado,     // the file is not a sound database
-    Arquivo,             // the database file cannot be opened or read
+    Outra,             // anything else: shown with its own text
+    ChaveRepetida,     // a primary or unique key already taken
+    ChaveEstrangeira,  // the row refers to a missing one, or others refer to it
+    Conflito,          // another transaction changed or holds the same row
+    RegistroApagado,   // the row was deleted by another transaction meanwhile
+    ConexaoPerdida,  // the attachment is dead: server restarted, ended by an administrator, network
+    ServidorInacessivel,  // an attach that did not reach the server (down, wrong address, no
+                          // answer)
+    BancoDanificado,      // the file is not a sound database
+    Arquivo,              // the database file cannot be opened or read
 };
+
+// True for the kinds that leave an attachment dead (or none made): the
+// connection must attach again before anything else can be done.
+inline bool semConexao(FalhaBanco t) {
+    return t == FalhaBanco::ConexaoPerdida || t == FalhaBanco::ServidorInacessivel;
+}
 
 // The kind of a server error, by its engine codes (any code of its status,
 // the first that the table knows) or, without codes, by its SQLCODE.

@@ -54,7 +54,9 @@ enum class ApplyFailure {
 
 // A change that can never be written as it is: its row is gone or its key
 // is taken; only discarding it (and reading the rows again) gets past it.
-inline bool isFinal(ApplyFailure f) { return f == ApplyFailure::Gone || f == ApplyFailure::KeyTaken; }
+inline bool isFinal(ApplyFailure f) {
+    return f == ApplyFailure::Gone || f == ApplyFailure::KeyTaken;
+}
 
 // One pending change of the log.
 struct ChangeEntry {
@@ -257,8 +259,7 @@ class RecordSet {
     std::vector<Value> searchKey(const std::vector<Value>& values);
     void fetchRows(Fetched& out);
     void fetchRowsFrom(fb::Attachment& attachment, Fetched& out);
-    int applyOnce(fb::Transaction& tr, int maxErrors, std::vector<bool>& written,
-                  bool& rolledBack);
+    int applyOnce(fb::Transaction& tr, int maxErrors, std::vector<bool>& written, bool& rolledBack);
     void writeChange(fb::Transaction& tr, ChangeEntry& entry, bool& tooMany);
 
     std::string name_;

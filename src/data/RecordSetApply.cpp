@@ -252,7 +252,8 @@ constexpr const char* kNaoGravado =
 // "cannot update erased record": the row was deleted while this statement
 // waited for it. The engine gives it no code of its own.
 bool apagadoEnquantoEsperava(const fb::Error& e) {
-    return e.gdscode() == 335544382 && std::string_view(e.what()).find("erased") != std::string_view::npos;
+    return e.gdscode() == 335544382 &&
+           std::string_view(e.what()).find("erased") != std::string_view::npos;
 }
 
 // The transaction that held the row, as the engine names it in a conflict.
@@ -278,7 +279,7 @@ void RecordSet::writeChange(fb::Transaction& tr, ChangeEntry& entry, bool& tooMa
             n = tr.execute(st.sql, params);
         } catch (const fb::Error& e) {
             const FalhaBanco tipo = tipoFalha(e);
-            if (tipo == FalhaBanco::ConexaoPerdida || tipo == FalhaBanco::ServidorInacessivel) throw;
+            if (semConexao(tipo)) throw;
             entry.serverText = e.what();
             if (tipo == FalhaBanco::ChaveRepetida) {
                 entry.failure = ApplyFailure::KeyTaken;
@@ -292,7 +293,7 @@ void RecordSet::writeChange(fb::Transaction& tr, ChangeEntry& entry, bool& tooMa
                     try {
                         dono = donoDaTransacao(tr, *holder);
                     } catch (const fb::Error& lookup) {
-                        if (connection_->dropIfLost(lookup)) throw;
+                        if (semConexao(tipoFalha(lookup))) throw;
                         dono = kOutro;  // not allowed to look
                     }
                     if (!dono && attempt == 0) continue;
@@ -300,8 +301,7 @@ void RecordSet::writeChange(fb::Transaction& tr, ChangeEntry& entry, bool& tooMa
                 entry.failure = ApplyFailure::Blocked;
                 entry.error =
                     "o registro está sendo alterado " + dono.value_or(kOutro) +
-                    " e não foi liberado em " +
-                    std::to_string(connection_->lockTimeout()) +
+                    " e não foi liberado em " + std::to_string(connection_->lockTimeout()) +
                     " segundos; a alteração continua pendente: grave de novo quando a outra "
                     "alteração terminar";
             } else {
@@ -317,8 +317,8 @@ void RecordSet::writeChange(fb::Transaction& tr, ChangeEntry& entry, bool& tooMa
             entry.error = kSumiu;
         } else {
             entry.failure = ApplyFailure::TooManyRows;
-            entry.error = "a alteração atingiria " + std::to_string(n) +
-                          " registros; nada foi gravado";
+            entry.error =
+                "a alteração atingiria " + std::to_string(n) + " registros; nada foi gravado";
             tooMany = true;
         }
         return;

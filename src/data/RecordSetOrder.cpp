@@ -365,8 +365,8 @@ Value fromFb(const fb::Value& v, FieldType type) {
                 return t;
             } else {  // fb::Timestamp
                 QDate d(x.date.year, x.date.month, x.date.day);
-                const TimeOfDay t =
-                    TimeOfDay::fromParts(x.time.hour, x.time.minute, x.time.second, x.time.fraction);
+                const TimeOfDay t = TimeOfDay::fromParts(x.time.hour, x.time.minute, x.time.second,
+                                                         x.time.fraction);
                 if (type == FieldType::Time) return t;
                 if (type == FieldType::String) return formatDate(shortDatePattern(), d);
                 return d;

@@ -262,7 +262,8 @@ TEST_F(Inicio, AnUnreachableServerIsReportedOnceInPortugueseAndTheWindowStillOpe
     EXPECT_TRUE(m.contains(QStringLiteral("\nServidor: 127.0.0.1/3\n"))) << m.toStdString();
     EXPECT_TRUE(m.contains(QStringLiteral("IP DO SERVIDOR CENTRAL"))) << m.toStdString();
     EXPECT_TRUE(m.contains(QString::fromUtf8("feche-o e abra-o de novo"))) << m.toStdString();
-    EXPECT_TRUE(log().contains(QStringLiteral("Unable to complete network request"))) << log().toStdString();
+    EXPECT_TRUE(log().contains(QStringLiteral("Unable to complete network request")))
+        << log().toStdString();
     EXPECT_FALSE(dm->SQLConnection1.connected());
     EXPECT_FALSE(form->activationCompleted());
     EXPECT_TRUE(form->isVisible());

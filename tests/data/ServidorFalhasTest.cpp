@@ -46,13 +46,15 @@ struct Modulos {
 
 std::string descricaoNoBanco(ServerDatabases& server, int codigo) {
     fb::Transaction t = server.shared().startTransaction();
-    fb::Cursor c = t.open("select DESCRICAO from CONTASPR where CODIGOCPR = ?", {std::int64_t{codigo}});
+    fb::Cursor c =
+        t.open("select DESCRICAO from CONTASPR where CODIGOCPR = ?", {std::int64_t{codigo}});
     return c.fetch() ? c.asText(0) : "(sem conta)";
 }
 
 void semeiaConta(ServerDatabases& server) {
     server.shared().execute(
-        "insert into CONTASPR (CODIGOCPR, ESTACAO, NATUREZA, DESCRICAO) values (1, '01', 'P', 'A')");
+        "insert into CONTASPR (CODIGOCPR, ESTACAO, NATUREZA, DESCRICAO) values (1, '01', 'P', "
+        "'A')");
     for (int n = 1; n <= 2; ++n)
         server.shared().execute(
             "insert into PARCELAS (CODIGOPARC, CODIGOCPR, NUMPARCELA, VALORPARCELA) "
@@ -92,7 +94,8 @@ TEST(ServidorFalhas, ALostConnectionIsAttachedAgainAndThePendingChangeWritten) {
         FAIL() << "the post on a dead attachment must fail";
     } catch (const fb::Error& e) {
         EXPECT_EQ(tipoFalha(e), FalhaBanco::ConexaoPerdida) << e.what();
-        EXPECT_TRUE(errorText(e).startsWith(QString::fromUtf8("A conexão com o banco de dados foi perdida")))
+        EXPECT_TRUE(errorText(e).startsWith(
+            QString::fromUtf8("A conexão com o banco de dados foi perdida")))
             << errorText(e).toStdString();
     }
     EXPECT_EQ(m.dm.CONTASPR.changeCount(), 1);

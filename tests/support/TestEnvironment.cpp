@@ -7,8 +7,7 @@
 namespace cp::test {
 
 TestEnvironment::TestEnvironment()
-    : suiteDir_(dir_.path() + QLatin1Char('/')),
-      now_(QDate(2024, 3, 15), QTime(10, 0, 0)) {}
+    : suiteDir_(dir_.path() + QLatin1Char('/')), now_(QDate(2024, 3, 15), QTime(10, 0, 0)) {}
 
 void TestEnvironment::showMessage(const QString& text) {
     messages << text;

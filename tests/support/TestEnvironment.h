@@ -12,7 +12,7 @@
 namespace cp::test {
 
 class TestEnvironment : public Environment {
-public:
+  public:
     TestEnvironment();
 
     void showMessage(const QString& text) override;
@@ -35,7 +35,7 @@ public:
     std::function<void(const QString&)> onMessage;
     std::function<bool(const QString&)> answer;
 
-private:
+  private:
     QTemporaryDir dir_;
     QString suiteDir_;
     QDateTime now_;

@@ -146,7 +146,8 @@ Transaction::Impl::Impl(Attachment::Impl& a)
     tpb.builder->insertTag(status.get(), isc_tpb_read_committed);
     tpb.builder->insertTag(status.get(), isc_tpb_rec_version);
     tpb.builder->insertTag(status.get(), isc_tpb_wait);
-    if (a.lockTimeout > 0) tpb.builder->insertInt(status.get(), isc_tpb_lock_timeout, a.lockTimeout);
+    if (a.lockTimeout > 0)
+        tpb.builder->insertInt(status.get(), isc_tpb_lock_timeout, a.lockTimeout);
     detail::check(c, status);
     unsigned length = tpb.builder->getBufferLength(status.get());
     const unsigned char* buffer = tpb.builder->getBuffer(status.get());
