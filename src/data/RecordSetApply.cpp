@@ -302,8 +302,7 @@ void RecordSet::writeChange(fb::Transaction& tr, ChangeEntry& entry, bool& tooMa
                 entry.error =
                     "o registro está sendo alterado " + dono.value_or(kOutro) +
                     " e não foi liberado em " + std::to_string(connection_->lockTimeout()) +
-                    " segundos; a alteração continua pendente: grave de novo quando a outra "
-                    "alteração terminar";
+                    " segundos (grave de novo quando a outra alteração terminar)";
             } else {
                 entry.failure = ApplyFailure::Refused;
                 entry.error = mensagemOperadorBanco(e).value_or(QString()).toStdString();
