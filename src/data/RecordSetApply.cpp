@@ -299,10 +299,10 @@ void RecordSet::writeChange(fb::Transaction& tr, ChangeEntry& entry, bool& tooMa
                     if (!dono && attempt == 0) continue;
                 }
                 entry.failure = ApplyFailure::Blocked;
-                entry.error =
-                    "o registro está sendo alterado " + dono.value_or(kOutro) +
-                    " e não foi liberado em " + std::to_string(connection_->lockTimeout()) +
-                    " segundos (grave de novo quando a outra alteração terminar)";
+                entry.error = "o registro está sendo alterado " + dono.value_or(kOutro) +
+                              " e não foi liberado em " +
+                              std::to_string(connection_->lockTimeout()) +
+                              " segundos (grave de novo quando a outra alteração terminar)";
             } else {
                 entry.failure = ApplyFailure::Refused;
                 entry.error = mensagemOperadorBanco(e).value_or(QString()).toStdString();
