@@ -12,6 +12,9 @@
 # program that started the script closed its pipe, or died) or the script
 # gets SIGINT, SIGTERM or SIGHUP; the script then stops the server and
 # removes DIR. Exit status 3: the port was taken (try another).
+# A line "restart" on standard input stops the server and starts it again on
+# the same port and folder (the tests of lost connections); once it answers
+# again, DIR/restarts holds the number of restarts done.
 #
 # Clients reach it as localhost/PORT:ALIAS; fbsvcmgr as localhost/PORT:service_mgr.
 # Aliases live in DIR/databases.conf, which the server reads again on every
@@ -46,8 +49,7 @@ command -v isql-fb >/dev/null || fail "isql-fb is not installed (run tools/insta
 DIR=$(cd "$DIR" && pwd -P)
 
 SERVER_PID=
-cleanup() {
-  trap - EXIT INT TERM HUP
+stop_server() {
   if [ -n "$SERVER_PID" ]; then
     kill -TERM "$SERVER_PID" 2>/dev/null || true
     for _ in $(seq 1 50); do
@@ -57,6 +59,11 @@ cleanup() {
     kill -KILL "$SERVER_PID" 2>/dev/null || true
     wait "$SERVER_PID" 2>/dev/null || true
   fi
+  SERVER_PID=
+}
+cleanup() {
+  trap - EXIT INT TERM HUP
+  stop_server
   rm -rf "$DIR"
 }
 trap cleanup EXIT
@@ -105,32 +112,43 @@ listening() {
 # Another program on the port: the caller picks another.
 listening && exit 3
 
-# The server dies with this script even when the script is killed outright.
-setpriv --pdeathsig KILL /usr/sbin/firebird </dev/null >"$DIR/server.out" 2>&1 &
-SERVER_PID=$!
-
-# Ready when the server on the port is this one (it names this folder as its
-# root) and SYSDBA logs in.
-ready=0
-for _ in $(seq 1 $((WAIT_SECONDS * 10))); do
-  if ! kill -0 "$SERVER_PID" 2>/dev/null; then
-    SERVER_PID=
-    fail "the server ended at start: $(cat "$DIR/server.out")"
-  fi
-  if listening; then
-    root=$(fbsvcmgr "localhost/$PORT:service_mgr" -user sysdba -password "$PASSWORD" \
-      info_get_env 2>/dev/null || true)
-    case "$root" in
-      "Server root: $DIR/"*) ready=1; break ;;
-      "Server root: "*) exit 3 ;;
-    esac
-  fi
-  sleep 0.1
-done
-[ "$ready" = 1 ] || fail "the server did not answer on port $PORT within ${WAIT_SECONDS}s"
+# Starts the server and returns once the server on the port is this one (it
+# names this folder as its root) and SYSDBA logs in.
+start_server() {
+  # The server dies with this script even when the script is killed outright.
+  setpriv --pdeathsig KILL /usr/sbin/firebird </dev/null >"$DIR/server.out" 2>&1 &
+  SERVER_PID=$!
+  local ready=0 root
+  for _ in $(seq 1 $((WAIT_SECONDS * 10))); do
+    if ! kill -0 "$SERVER_PID" 2>/dev/null; then
+      SERVER_PID=
+      fail "the server ended at start: $(cat "$DIR/server.out")"
+    fi
+    if listening; then
+      root=$(fbsvcmgr "localhost/$PORT:service_mgr" -user sysdba -password "$PASSWORD" \
+        info_get_env 2>/dev/null || true)
+      case "$root" in
+        "Server root: $DIR/"*) ready=1; break ;;
+        "Server root: "*) exit 3 ;;
+      esac
+    fi
+    sleep 0.1
+  done
+  [ "$ready" = 1 ] || fail "the server did not answer on port $PORT within ${WAIT_SECONDS}s"
+}
+start_server
 
 echo "ready $PORT"
 # The caller may stop reading now.
 exec >/dev/null 2>&1
-# Until standard input ends; a line on it changes nothing.
-while IFS= read -r _; do :; done || true
+# Until standard input ends; "restart" restarts the server, any other line
+# changes nothing.
+restarts=0
+while IFS= read -r line; do
+  if [ "$line" = restart ]; then
+    stop_server
+    start_server
+    restarts=$((restarts + 1))
+    echo "$restarts" >"$DIR/restarts.new" && mv "$DIR/restarts.new" "$DIR/restarts"
+  fi
+done || true

@@ -173,6 +173,11 @@ void Form1::showEvent(QShowEvent* e) {
 
 void Form1::FormActivate() {
     activated_ = true;
+    if (semServidor_) {
+        activationFailed_ = true;
+        ativacaoInterrompida();
+        return;
+    }
     if (guarded(env, [this] { passosAtivacao(); })) {
         activationCompleted_ = true;
     } else {

@@ -39,6 +39,10 @@ class Form1 : public JanelaPrincipal {
     // where it arose and goes to the general error handler; the window then
     // keeps only "Sair" usable, so it can be closed.
     void FormActivate();
+    // The start could not reach the database server (already reported):
+    // the activation then runs none of its steps, which would each try the
+    // server again, and leaves only "Sair" usable.
+    void semServidor() { semServidor_ = true; }
     void FechaTabelas();
     // "Sair": what the account and its installment hold unwritten is written
     // first (see closeEvent), then the record sets close and so does the
@@ -83,6 +87,7 @@ class Form1 : public JanelaPrincipal {
     bool gravaAntesDeFechar();
 
     bool activationScheduled_ = false;
+    bool semServidor_ = false;
     bool sized_ = false;
     bool descartaAoFechar_ = false;  // the last close could not write; the next one discards
 };

@@ -95,6 +95,9 @@ class FbServerInstance {
     pid_t keeperPid() const { return keeper_; }
     // Stops the server and removes its folder; returns when both are done.
     void stop();
+    // Stops the server process and starts it again on the same port and
+    // folder; returns once it answers again. Every attachment to it dies.
+    void restart();
 
   private:
     bool tryStart(int port, std::string& error);
@@ -102,11 +105,14 @@ class FbServerInstance {
     pid_t keeper_ = -1;
     int input_ = -1;
     int port_ = 0;
+    int restarts_ = 0;
     std::string dir_;
 };
 
 // The private server of the program as a client names it: "localhost/<port>".
 std::string serverHost();
+// Restarts the private server of the program (FbServerInstance::restart).
+void restartServer();
 // Its service manager, for fbsvcmgr: "localhost/<port>:service_mgr".
 std::string serviceManager();
 // The folder that holds the databases of the server tests.
