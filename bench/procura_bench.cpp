@@ -14,8 +14,6 @@
 // At the end the check / raw time ratio is printed; the aim is at most 1.3.
 // The databases are embedded, created once in a temporary suite directory.
 #include <benchmark/benchmark.h>
-
-#include "RawClient.h"
 #include <dlfcn.h>
 #include <firebird/Interface.h>
 
@@ -25,6 +23,7 @@
 #include <map>
 #include <memory>
 
+#include "RawClient.h"
 #include "data/Conexoes.h"
 #include "data/Modules.h"
 #include "data/Persistencia.h"
@@ -34,8 +33,8 @@
 #include "entry/Procura.h"
 #include "entry/Procuras.h"
 #include "shell/DataWidgets.h"
-#include "support/ProgramaEmTeste.h"
 #include "support/FbDatabases.h"
+#include "support/ProgramaEmTeste.h"
 #include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
@@ -129,7 +128,7 @@ void BM_RawFetch_50k(benchmark::State& state) {
 
     IXpbBuilder* dpb = raw.util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
     dpb->insertString(&status, isc_dpb_user_name, "sysdba");
-    dpb->insertString(&status, isc_dpb_password, "vostremal");
+    dpb->insertString(&status, isc_dpb_password, kSenhaSysdba);
     dpb->insertInt(&status, isc_dpb_sql_dialect, 3);
     IAttachment* att =
         raw.provider->attachDatabase(&status, s.dbs->sharedPath().c_str(),

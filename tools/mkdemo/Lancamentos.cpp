@@ -39,72 +39,88 @@ std::vector<int> diasCorridos(const std::string& dias) {
     return r;
 }
 
-// A payable account (CONTASPR row) of one of the chart's expenses; its amount
-// in `valor`.
-std::vector<Value> contaAPagar(Sorteio& s, int k, const Condicao& cond, const QDate& dataConta,
-                               const std::vector<Fornecedor>& fornecedores, const Opcoes& o,
-                               std::int64_t& valor) {
+// What sets one account (CONTASPR row) apart; the rest of the row is the
+// same for all. Text columns hold UTF-8 or are null.
+struct Conta {
+    int codigo = 0;
+    bool pagar = true;
+    std::string descricao;
+    std::int64_t valor = 0;
+    Value nfiscal, estacaoCliFor, codigoCliFor, nomeCliFor, foneCliFor, enderecoCliFor, cepCliFor,
+        cnpjCliFor, fabricante;
+    std::string grupo, ccusto;
+    Value hora, observacao;
+};
+
+std::vector<Value> linhaContaPR(const Conta& c, const Condicao& cond, const QDate& dataConta,
+                                const Opcoes& o) {
+    return {inteiro(c.codigo),
+            texto(o.estacao, 2),
+            texto(c.pagar ? "P" : "R", 1),
+            texto(c.descricao, 50),
+            dinheiro(c.valor),
+            data(dataConta),
+            texto(cond.descricao, 40),
+            nulo,
+            nulo,
+            nulo,
+            c.nfiscal,
+            c.estacaoCliFor,
+            c.codigoCliFor,
+            c.nomeCliFor,
+            c.foneCliFor,
+            c.enderecoCliFor,
+            c.cepCliFor,
+            c.cnpjCliFor,
+            c.fabricante,
+            nulo,
+            texto(c.grupo, 20),
+            texto(c.ccusto, 20),
+            data(dataConta),
+            c.hora,
+            c.observacao};
+}
+
+// A payable account of one of the chart's expenses, mostly to the supplier
+// the chart names.
+Conta contaAPagar(Sorteio& s, int k, const std::vector<Fornecedor>& fornecedores) {
     const ContaPlano& p = s.um(kPlano);
     const Fornecedor& f = p.fornecedor >= 0 && s.chance(75)
                               ? fornecedores[static_cast<std::size_t>(p.fornecedor)]
                               : s.um(fornecedores);
-    valor = s.entre(static_cast<int>(p.minimo / 10), static_cast<int>(p.maximo / 10)) * 10;
-    return {inteiro(k),
-            texto(o.estacao, 2),
-            texto("P", 1),
-            texto(p.descricao, 50),
-            dinheiro(valor),
-            data(dataConta),
-            texto(cond.descricao, 40),
-            nulo,
-            nulo,
-            nulo,
-            s.chance(85) ? texto(std::to_string(s.entre(1000, 999999)), 16) : nulo,
-            texto("XX", 2),
-            inteiro(std::atoi(f.codigo.c_str())),
-            texto(f.fantasia, 40),
-            texto(f.tel, 40),
-            texto(f.endereco, 60),
-            texto(f.cep + " " + f.cidade + " " + f.uf, 60),
-            texto(f.cnpj, 18),
-            p.fornecedor >= 0 ? texto(kEmpresas[p.fornecedor].fantasia, 40) : nulo,
-            nulo,
-            texto(p.grupo, 20),
-            texto(p.ccusto, 20),
-            data(dataConta),
-            horaSorteada(s),
-            s.chance(15) ? texto("Conferir nota fiscal com o pedido", 60) : nulo};
+    Conta c;
+    c.codigo = k;
+    c.descricao = p.descricao;
+    c.valor = s.entre(static_cast<int>(p.minimo / 10), static_cast<int>(p.maximo / 10)) * 10;
+    c.nfiscal = s.chance(85) ? texto(std::to_string(s.entre(1000, 999999)), 16) : nulo;
+    c.estacaoCliFor = texto("XX", 2);
+    c.codigoCliFor = inteiro(std::atoi(f.codigo.c_str()));
+    c.nomeCliFor = texto(f.fantasia, 40);
+    c.foneCliFor = texto(f.tel, 40);
+    c.enderecoCliFor = texto(f.endereco, 60);
+    c.cepCliFor = texto(f.cep + " " + f.cidade + " " + f.uf, 60);
+    c.cnpjCliFor = texto(f.cnpj, 18);
+    c.fabricante = p.fornecedor >= 0 ? texto(kEmpresas[p.fornecedor].fantasia, 40) : nulo;
+    c.grupo = p.grupo;
+    c.ccusto = p.ccusto;
+    c.hora = horaSorteada(s);
+    c.observacao = s.chance(15) ? texto("Conferir nota fiscal com o pedido", 60) : nulo;
+    return c;
 }
 
-// A receivable account (CONTASPR row) from an agreement; its amount in `valor`.
-std::vector<Value> contaAReceber(Sorteio& s, int k, const Condicao& cond, const QDate& dataConta,
-                                 const Opcoes& o, std::int64_t& valor) {
-    valor = s.entre(20000, 600000);
-    return {inteiro(k),
-            texto(o.estacao, 2),
-            texto("R", 1),
-            texto("Recebimento de convênio", 50),
-            dinheiro(valor),
-            data(dataConta),
-            texto(cond.descricao, 40),
-            nulo,
-            nulo,
-            nulo,
-            texto(std::to_string(s.entre(1000, 999999)), 16),
-            nulo,
-            nulo,
-            texto(s.um(kClientesReceber), 40),
-            nulo,
-            nulo,
-            nulo,
-            nulo,
-            nulo,
-            nulo,
-            texto("RECEITAS", 20),
-            texto("LOJA", 20),
-            data(dataConta),
-            horaSorteada(s),
-            nulo};
+// A receivable account from an agreement.
+Conta contaAReceber(Sorteio& s, int k) {
+    Conta c;
+    c.codigo = k;
+    c.pagar = false;
+    c.descricao = "Recebimento de convênio";
+    c.valor = s.entre(20000, 600000);
+    c.nfiscal = texto(std::to_string(s.entre(1000, 999999)), 16);
+    c.nomeCliFor = texto(s.um(kClientesReceber), 40);
+    c.grupo = "RECEITAS";
+    c.ccusto = "LOJA";
+    c.hora = horaSorteada(s);
+    return c;
 }
 
 // The installments of account k as its payment condition makes them; those
@@ -164,10 +180,9 @@ Lancamentos sorteiaLancamentos(Sorteio& s, const std::vector<Fornecedor>& fornec
         const int diasAtras = s.entre(0, 185);
         const QDate dataConta =
             hoje.addDays(s.chance(10) ? s.entre(0, 45) - diasAtras : -diasAtras);
-        std::int64_t valor = 0;
-        l.contas.push_back(pagar ? contaAPagar(s, k, cond, dataConta, fornecedores, o, valor)
-                                 : contaAReceber(s, k, cond, dataConta, o, valor));
-        parcelasDaConta(s, k, pagar, valor, cond, dataConta, hoje, l.parcelas);
+        const Conta c = pagar ? contaAPagar(s, k, fornecedores) : contaAReceber(s, k);
+        l.contas.push_back(linhaContaPR(c, cond, dataConta, o));
+        parcelasDaConta(s, k, pagar, c.valor, cond, dataConta, hoje, l.parcelas);
     }
     return l;
 }
