@@ -83,9 +83,7 @@ struct Programa : ProgramaEmTeste {
 
     explicit Programa(TestEnvironment& e) : env(e) {
         if (!inicia(env, env.suiteDir())) qFatal("start-up ended: no settings file");
-        form->show();
-        for (int i = 0; i < 10 && !form->activated(); ++i) QApplication::processEvents();
-        if (!form->activationCompleted() || !env.messages.isEmpty())
+        if (!ativa() || !env.messages.isEmpty())
             qFatal("start-up failed: %s", qPrintable(env.messages.join('\n')));
     }
     ~Programa() { encerra(); }
@@ -150,9 +148,7 @@ struct Servidor {
     Servidor() {
         semeia(server.shared(), server.workstation(), env);
         server.release();
-        env.writeSuiteFile(QStringLiteral("BRUNDELO.INI"),
-                           linhaIni(kRotuloIP, serverHost()) + linhaIni(kRotuloLogoff, "10"));
-        env.writeSuiteFile(QStringLiteral("SaltaCP.db"), "");
+        suiteNoServidor(env, serverHost());
     }
     std::string banco() const { return server.sharedConnect(); }
     fb::AttachParams params() const { return serverAttachParams(); }

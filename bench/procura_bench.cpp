@@ -80,9 +80,7 @@ struct Suite : ProgramaEmTeste {
         env.writeSuiteFile(QStringLiteral("SaltaCP.db"), "");  // no login panel
 
         inicia(env, env.suiteDir(), QStringList{"123", "VIDRARIA"});
-        form->show();
-        for (int i = 0; i < 10 && !form->activated(); ++i) QApplication::processEvents();
-        if (!form->activationCompleted() || !env.messages.isEmpty())
+        if (!ativa() || !env.messages.isEmpty())
             qFatal("start-up failed: %s", qPrintable(env.messages.join('\n')));
     }
     ~Suite() { encerra(); }

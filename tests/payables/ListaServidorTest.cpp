@@ -38,19 +38,14 @@ TEST(ServerLista, ListAndSettlementStatementsReachTheServerCharacterForCharacter
     server.workstation().execute(
         "insert into PERIODO (DATAINICIAL, DATAFINAL) values ('2024-03-01', '2024-03-31')");
     server.release();
-    // The settings file names the server; the marker file skips the login.
-    env.writeSuiteFile(QStringLiteral("BRUNDELO.INI"),
-                       linhaIni(kRotuloIP, serverHost()) + linhaIni(kRotuloLogoff, "10"));
-    env.writeSuiteFile(QStringLiteral("SaltaCP.db"), "");
+    suiteNoServidor(env, serverHost());
 
     {
         // The program's start in browser mode, up to the end of the window's
         // activation (which reads the period and builds the unpaid view).
         ProgramaEmTeste p;
         ASSERT_TRUE(p.inicia(env, env.suiteDir()));
-        p.form->show();
-        for (int i = 0; i < 10 && !p.form->activated(); ++i) QApplication::processEvents();
-        ASSERT_TRUE(p.form->activationCompleted()) << env.messages.join('\n').toStdString();
+        ASSERT_TRUE(p.ativa()) << env.messages.join('\n').toStdString();
         ASSERT_EQ(p.dm->SQLConnection1.database(), server.sharedConnect());
         ListaContas* lista = p.form->lista.get();
 
