@@ -7,18 +7,12 @@
 // folder.
 #include <benchmark/benchmark.h>
 
-#include "RawClient.h"
-#include <dlfcn.h>
-#include <firebird/Interface.h>
-
 #include <QTemporaryDir>
 #include <cstdio>
-#include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "data/Connection.h"
+#include "RawClient.h"
 #include "data/fb/fb.h"
 #include "support/FbDatabases.h"
 
@@ -86,133 +80,26 @@ void BM_WrapperFetch(benchmark::State& state) {
 // open, fetchNext into the server's own message, each column read from its
 // offset into a plain variable.
 void BM_RawFetch(benchmark::State& state) {
-    using namespace Firebird;
     const int rows = static_cast<int>(state.range(0));
-    static Raw raw = loadRaw();
-    IStatus* st = raw.master->getStatus();
-    CheckStatusWrapper status(st);
-    auto failed = [&] { return (status.getState() & IStatus::STATE_ERRORS) != 0; };
-
-    IXpbBuilder* dpb = raw.util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
-    dpb->insertString(&status, isc_dpb_user_name, "sysdba");
-    dpb->insertString(&status, isc_dpb_password, cp::kSenhaSysdba);
-    dpb->insertInt(&status, isc_dpb_sql_dialect, 3);
-    IAttachment* att = raw.provider->attachDatabase(
-        &status, gDatabase.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status));
-    dpb->dispose();
-    IXpbBuilder* tpb = raw.util->getXpbBuilder(&status, IXpbBuilder::TPB, nullptr, 0);
-    tpb->insertTag(&status, isc_tpb_write);
-    tpb->insertTag(&status, isc_tpb_read_committed);
-    tpb->insertTag(&status, isc_tpb_rec_version);
-    tpb->insertTag(&status, isc_tpb_wait);
-    if (failed() || !att) {
+    RawSession raw(gDatabase, true);
+    if (raw.failed()) {
         state.SkipWithError("raw attach failed");
-        tpb->dispose();
-        st->dispose();
         return;
     }
     const std::string sql = queryFor(rows);
-    std::vector<unsigned char> buffer;
-
     for (auto _ : state) {
-        ITransaction* tra =
-            att->startTransaction(&status, tpb->getBufferLength(&status), tpb->getBuffer(&status));
-        IStatement* stmt =
-            att->prepare(&status, tra, 0, sql.c_str(), 3, IStatement::PREPARE_PREFETCH_METADATA);
-        IMessageMetadata* meta = stmt->getOutputMetadata(&status);
-        const unsigned n = meta->getCount(&status);
-        struct Col {
-            unsigned type, offset, nullOffset;
-        };
-        std::vector<Col> cols(n);
-        for (unsigned i = 0; i < n; ++i)
-            cols[i] = {meta->getType(&status, i) & ~1u, meta->getOffset(&status, i),
-                       meta->getNullOffset(&status, i)};
-        buffer.resize(meta->getMessageLength(&status));
-        IResultSet* rs = stmt->openCursor(&status, tra, nullptr, nullptr, meta, 0);
-        std::int64_t count = 0;
-        std::int64_t ints = 0;
-        std::string text;
-        while (rs->fetchNext(&status, buffer.data()) == IStatus::RESULT_OK) {
-            const unsigned char* b = buffer.data();
-            for (const Col& c : cols) {
-                std::int16_t null;
-                std::memcpy(&null, b + c.nullOffset, 2);
-                if (null) continue;
-                switch (c.type) {
-                    case SQL_LONG: {
-                        std::int32_t v;
-                        std::memcpy(&v, b + c.offset, 4);
-                        ints += v;
-                        break;
-                    }
-                    case SQL_INT64: {
-                        std::int64_t v;
-                        std::memcpy(&v, b + c.offset, 8);
-                        ints += v;
-                        break;
-                    }
-                    case SQL_TYPE_DATE: {
-                        ISC_DATE v;
-                        std::memcpy(&v, b + c.offset, 4);
-                        ints += v;
-                        break;
-                    }
-                    case SQL_VARYING: {
-                        std::uint16_t len;
-                        std::memcpy(&len, b + c.offset, 2);
-                        text.assign(reinterpret_cast<const char*>(b + c.offset + 2), len);
-                        benchmark::DoNotOptimize(text.data());
-                        break;
-                    }
-                    default:
-                        break;
-                }
-            }
-            ++count;
-        }
-        benchmark::DoNotOptimize(ints);
-        rs->close(&status);
-        meta->release();
-        stmt->free(&status);
-        tra->commit(&status);
-        if (failed()) {
+        const std::int64_t count = raw.fetchAll(sql);
+        if (count < 0) {
             state.SkipWithError("raw fetch failed");
             break;
         }
         if (count != rows) state.SkipWithError("wrong row count");
     }
-    tpb->dispose();
-    att->detach(&status);
-    st->dispose();
     state.SetItemsProcessed(state.iterations() * rows);
 }
 
 BENCHMARK(BM_WrapperFetch)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RawFetch)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-
-// Keeps each run's time per iteration so the ratios can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                times_[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        for (const char* rows : {"10000", "100000"}) {
-            auto w = times_.find(std::string("BM_WrapperFetch/") + rows);
-            auto r = times_.find(std::string("BM_RawFetch/") + rows);
-            if (w != times_.end() && r != times_.end() && r->second > 0)
-                std::printf("wrapper / raw at %s rows: %.3f\n", rows, w->second / r->second);
-        }
-    }
-
-  private:
-    std::map<std::string, double> times_;
-};
 
 }  // namespace
 
@@ -224,7 +111,9 @@ int main(int argc, char** argv) {
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    RatioReporter reporter(
+        {{"BM_WrapperFetch/10000", "BM_RawFetch/10000", "wrapper / raw at 10000 rows"},
+         {"BM_WrapperFetch/100000", "BM_RawFetch/100000", "wrapper / raw at 100000 rows"}});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -1,6 +1,7 @@
-// Installment generation, each installment written and re-read as the
-// persistence rules write every change, against a bare client loop doing the
-// same writes (one committed transaction each) in the same run.
+// Installment generation in the started program, each installment written
+// and re-read as the persistence rules write every change, against a bare
+// client loop doing the same writes (one committed transaction each) in the
+// same run.
 //
 //   BM_Gera180_<db>        180 installments generated for an account without
 //                          any (no deletes, 180 inserts)
@@ -18,17 +19,17 @@
 // key queries read the highest key of the whole table, as the suite does.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <chrono>
 #include <memory>
 #include <string>
 
 #include "data/Modules.h"
-#include "data/Persistencia.h"
-#include "data/SessionState.h"
 #include "entry/GeraParcelas.h"
 #include "support/FbDatabases.h"
 #include "support/FbServer.h"
+#include "support/ProgramaEmTeste.h"
+#include "support/Semeia.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -39,7 +40,15 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::int64_t kConta180 = 1, kConta12 = 2, kContaBruta = 3;
 
-void semeia(fb::Attachment& a) {
+// The accounts, their conditions and the other accounts' installments; the
+// work area bound to the test user, the installment defaults and a period
+// with no installments (the due list the program opens on stays empty).
+void semeia(fb::Attachment& a, fb::Attachment& estacao, const TestEnvironment& env) {
+    a.execute("insert into ESTACOES (ESTACAO, DATBASNAM, USUARIO) values ('01', 'BRUNDELO01', ?)",
+              {env.osUserName().toStdString()});
+    a.execute(
+        "insert into FORMAPAD (TIPOFORMA, MEIOPADRAO, CTAPADRAO) "
+        "values ('PADRAO', 'BOLETO', '12345-6')");
     a.execute(
         "insert into FORMASPG (CODIGOFP, TIPO, DESCRICAO, DIAS, QDEPARCELAS) values "
         "(1, 'Dia Fixo', 'MENSAL 180', '1+', 180)");
@@ -63,33 +72,21 @@ void semeia(fb::Attachment& a) {
         "while (i <= 12) do begin "
         "insert into PARCELAS (CODIGOPARC, CODIGOCPR, ESTACAO, NUMPARCELA, VALORPARCELA) "
         "values (20000 + :i, 2, '01', :i, 1.00); i = i + 1; end end");
+    estacao.execute(
+        "insert into PERIODO (DATAINICIAL, DATAFINAL) values ('2030-01-01', '2030-01-31')");
 }
 
-// The account's record sets as the entry panel works on them, over one
-// database (embedded file or server alias).
-struct Programa {
-    TestEnvironment env;
-    SessionState s;
-    std::unique_ptr<TDM> dm;
-    std::unique_ptr<TDM2> dm2;
-    std::string banco;
+// The program started as its entry starts it, in browser mode, on the suite
+// of `env`; the account's record sets as the entry panel works on them.
+struct Programa : ProgramaEmTeste {
+    TestEnvironment& env;
 
-    explicit Programa(std::string database) : banco(std::move(database)) {
-        s.Estacao = "01";
-        s.CamposCPR = kCamposCPR;
-        s.CamposParcelas = kCamposParcelas;
-        s.ContaBancoPadrao = "12345-6";
-        s.MeioPagtoPadrao = "BOLETO";
-        dm = std::make_unique<TDM>(env, s);
-        dm2 = std::make_unique<TDM2>(env, s);
-        dm->SQLConnection1.setClient(fbClient());
-        dm->SQLConnection1.setDatabase(banco);
-        instalaPersistencia(*dm, *dm2, s, env);
-        dm->CONTASPR.setCommandText("Select " + s.CamposCPR +
-                                    " from CONTASPR where NATUREZA = 'P' order by CODIGOCPR");
-        dm->CONTASPR.open();
+    explicit Programa(TestEnvironment& e) : env(e) {
+        if (!inicia(env, env.suiteDir())) qFatal("start-up ended: no settings file");
+        if (!ativa() || !env.messages.isEmpty())
+            qFatal("start-up failed: %s", qPrintable(env.messages.join('\n')));
     }
-    ~Programa() { dm->CONTASPR.close(); }
+    ~Programa() { encerra(); }
 
     // Makes `conta` current (its installments and condition load with it).
     void conta(std::int64_t codigo) {
@@ -99,8 +96,8 @@ struct Programa {
     }
     // One generation, as leaving a changed condition field runs it.
     void gera() {
-        s.CondPagtoAnterior = "";
-        if (!GeraParcelas(*dm, s, env) || !env.messages.isEmpty())
+        form->sessao.CondPagtoAnterior = "";
+        if (!GeraParcelas(*dm, form->sessao, env) || !env.messages.isEmpty())
             qFatal("generation failed: %s", qPrintable(env.messages.join('\n')));
     }
 };
@@ -130,23 +127,28 @@ void excluiBruto(fb::Attachment& a, std::int64_t primeiro, int n) {
 
 double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-// The two databases: embedded files made once, or the server's.
+// The two databases: embedded files made once in the suite directory, or
+// the server's, named by the settings file. The marker file skips the login.
 struct Embutido {
     TestEnvironment env;
     SuiteDatabases dbs{env.suiteDir()};
     Embutido() {
-        semeia(dbs.shared());
+        semeia(dbs.shared(), dbs.workstation(), env);
         dbs.release();
+        env.writeSuiteFile(QStringLiteral("BRUNDELO.INI"), linhaIni(kRotuloLogoff, "10"));
+        env.writeSuiteFile(QStringLiteral("SaltaCP.db"), "");
     }
     std::string banco() const { return dbs.sharedPath(); }
     fb::AttachParams params() const { return testAttachParams(); }
     static constexpr bool servidor = false;
 };
 struct Servidor {
+    TestEnvironment env;
     ServerDatabases server;
     Servidor() {
-        semeia(server.shared());
+        semeia(server.shared(), server.workstation(), env);
         server.release();
+        suiteNoServidor(env, serverHost());
     }
     std::string banco() const { return server.sharedConnect(); }
     fb::AttachParams params() const { return serverAttachParams(); }
@@ -162,7 +164,7 @@ Banco& banco() {
 template <class Banco>
 void conta180(benchmark::State& state) {
     Banco& b = banco<Banco>();
-    Programa p(b.banco());
+    Programa p(b.env);
     fb::Attachment a = fb::Attachment::attach(fbClient(), b.banco(), b.params());
     p.conta(kConta180);
     Clock::duration programa{};
@@ -200,7 +202,7 @@ void conta180(benchmark::State& state) {
 template <class Banco>
 void substitui12(benchmark::State& state) {
     Banco& b = banco<Banco>();
-    Programa p(b.banco());
+    Programa p(b.env);
     fb::Attachment a = fb::Attachment::attach(fbClient(), b.banco(), b.params());
     p.conta(kConta12);
     Clock::duration programa{};
@@ -234,7 +236,8 @@ void substitui12(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     benchmark::RegisterBenchmark("BM_Gera180_Embutido", conta180<Embutido>)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(10);

@@ -79,9 +79,7 @@ struct Suite : ProgramaEmTeste {
         // The program's start in browser mode, as its entry runs it.
         if (!inicia(env, env.suiteDir())) qFatal("start-up ended: no settings file");
         lista = form->lista.get();
-        form->show();
-        for (int i = 0; i < 10 && !form->activated(); ++i) QApplication::processEvents();
-        if (!form->activationCompleted() || !env.messages.isEmpty())
+        if (!ativa() || !env.messages.isEmpty())
             qFatal("start-up failed: %s", qPrintable(env.messages.join('\n')));
         lista->BitBtn2Click();  // all installments
     }

@@ -15,16 +15,10 @@
 // The databases are embedded, created once in a temporary suite directory.
 #include <benchmark/benchmark.h>
 
-#include "RawClient.h"
-#include <dlfcn.h>
-#include <firebird/Interface.h>
-
 #include <QApplication>
-#include <cstdio>
-#include <cstring>
-#include <map>
 #include <memory>
 
+#include "RawClient.h"
 #include "data/Conexoes.h"
 #include "data/Modules.h"
 #include "data/Persistencia.h"
@@ -34,8 +28,8 @@
 #include "entry/Procura.h"
 #include "entry/Procuras.h"
 #include "shell/DataWidgets.h"
-#include "support/ProgramaEmTeste.h"
 #include "support/FbDatabases.h"
+#include "support/ProgramaEmTeste.h"
 #include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
@@ -86,9 +80,7 @@ struct Suite : ProgramaEmTeste {
         env.writeSuiteFile(QStringLiteral("SaltaCP.db"), "");  // no login panel
 
         inicia(env, env.suiteDir(), QStringList{"123", "VIDRARIA"});
-        form->show();
-        for (int i = 0; i < 10 && !form->activated(); ++i) QApplication::processEvents();
-        if (!form->activationCompleted() || !env.messages.isEmpty())
+        if (!ativa() || !env.messages.isEmpty())
             qFatal("start-up failed: %s", qPrintable(env.messages.join('\n')));
     }
     ~Suite() { encerra(); }
@@ -120,114 +112,27 @@ void BM_ProcuraFornecedor_50k(benchmark::State& state) {
 }
 
 void BM_RawFetch_50k(benchmark::State& state) {
-    using namespace Firebird;
     Suite& s = suite();
-    static Raw raw = loadRaw();
-    IStatus* st = raw.master->getStatus();
-    CheckStatusWrapper status(st);
-    auto failed = [&] { return (status.getState() & IStatus::STATE_ERRORS) != 0; };
-
-    IXpbBuilder* dpb = raw.util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
-    dpb->insertString(&status, isc_dpb_user_name, "sysdba");
-    dpb->insertString(&status, isc_dpb_password, "vostremal");
-    dpb->insertInt(&status, isc_dpb_sql_dialect, 3);
-    IAttachment* att =
-        raw.provider->attachDatabase(&status, s.dbs->sharedPath().c_str(),
-                                     dpb->getBufferLength(&status), dpb->getBuffer(&status));
-    dpb->dispose();
-    IXpbBuilder* tpb = raw.util->getXpbBuilder(&status, IXpbBuilder::TPB, nullptr, 0);
-    tpb->insertTag(&status, isc_tpb_read);
-    tpb->insertTag(&status, isc_tpb_read_committed);
-    tpb->insertTag(&status, isc_tpb_rec_version);
-    tpb->insertTag(&status, isc_tpb_wait);
-    if (failed() || !att) {
+    RawSession raw(s.dbs->sharedPath(), false);
+    if (raw.failed()) {
         state.SkipWithError("raw attach failed");
-        tpb->dispose();
-        st->dispose();
         return;
     }
     const std::string sql = sqlFornecedores(kCamposFornecedor);
-    std::vector<unsigned char> buffer;
     std::int64_t count = 0;
     for (auto _ : state) {
-        ITransaction* tra =
-            att->startTransaction(&status, tpb->getBufferLength(&status), tpb->getBuffer(&status));
-        IStatement* stmt =
-            att->prepare(&status, tra, 0, sql.c_str(), 3, IStatement::PREPARE_PREFETCH_METADATA);
-        IMessageMetadata* meta = stmt->getOutputMetadata(&status);
-        const unsigned n = meta->getCount(&status);
-        struct Col {
-            unsigned type, offset, nullOffset;
-        };
-        std::vector<Col> cols(n);
-        for (unsigned i = 0; i < n; ++i)
-            cols[i] = {meta->getType(&status, i) & ~1u, meta->getOffset(&status, i),
-                       meta->getNullOffset(&status, i)};
-        buffer.resize(meta->getMessageLength(&status));
-        IResultSet* rs = stmt->openCursor(&status, tra, nullptr, nullptr, meta, 0);
-        count = 0;
-        std::int64_t ints = 0;
-        std::string text;
-        while (rs->fetchNext(&status, buffer.data()) == IStatus::RESULT_OK) {
-            const unsigned char* b = buffer.data();
-            for (const Col& c : cols) {
-                std::int16_t null;
-                std::memcpy(&null, b + c.nullOffset, 2);
-                if (null) continue;
-                if (c.type == SQL_LONG) {
-                    std::int32_t v;
-                    std::memcpy(&v, b + c.offset, 4);
-                    ints += v;
-                } else if (c.type == SQL_VARYING) {
-                    std::uint16_t len;
-                    std::memcpy(&len, b + c.offset, 2);
-                    text.assign(reinterpret_cast<const char*>(b + c.offset + 2), len);
-                    benchmark::DoNotOptimize(text.data());
-                }
-            }
-            ++count;
-        }
-        benchmark::DoNotOptimize(ints);
-        rs->close(&status);
-        meta->release();
-        stmt->free(&status);
-        tra->commit(&status);
-        if (failed()) {
+        count = raw.fetchAll(sql);
+        if (count < 0) {
             state.SkipWithError("raw fetch failed");
             break;
         }
         if (count != kFornecedores) state.SkipWithError("wrong row count");
     }
-    tpb->dispose();
-    att->detach(&status);
-    st->dispose();
     state.counters["rows"] = static_cast<double>(count);
 }
 
 BENCHMARK(BM_ProcuraFornecedor_50k)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_RawFetch_50k)->Unit(benchmark::kMillisecond)->Iterations(10);
-
-// Keeps each run's time per iteration so the ratio can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                times_[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        auto c = times_.find("BM_ProcuraFornecedor_50k/iterations:10");
-        auto r = times_.find("BM_RawFetch_50k/iterations:10");
-        if (c != times_.end() && r != times_.end() && r->second > 0)
-            std::printf("supplier check / raw fetch at %d suppliers: %.3f\n", kFornecedores,
-                        c->second / r->second);
-    }
-
-  private:
-    std::map<std::string, double> times_;
-};
 
 }  // namespace
 
@@ -236,7 +141,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    RatioReporter reporter(
+        {{"BM_ProcuraFornecedor_50k/iterations:10", "BM_RawFetch_50k/iterations:10",
+          "supplier check / raw fetch at " + std::to_string(kFornecedores) + " suppliers"}});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -91,18 +91,6 @@ std::string trimmedText(std::string_view s) {
     return std::string(s.substr(b, e - b + 1));
 }
 
-std::int64_t rescaleTrunc(std::int64_t v, int from, int to) {
-    while (from < to) {
-        v *= 10;
-        ++from;
-    }
-    while (from > to) {
-        v /= 10;
-        --from;
-    }
-    return v;
-}
-
 // The edit pattern a date or time mask stands for: its runs of positions are
 // day, month and year (or hour, minute and second).
 std::string maskPattern(const EditMask& mask, bool date) {
@@ -218,7 +206,7 @@ std::int64_t Field::asInteger() const {
             return std::get<std::int64_t>(v);
         case FieldType::Money:
         case FieldType::Decimal8:
-            return rescaleTrunc(std::get<std::int64_t>(v), scaleOf(type()), 0);
+            return rescaleTruncated(std::get<std::int64_t>(v), scaleOf(type()), 0);
         case FieldType::String: {
             const std::string& s = std::get<std::string>(v);
             if (trimmedText(s).empty()) return 0;
@@ -240,7 +228,7 @@ void Field::setAsInteger(std::int64_t v) {
             return set_->setCell(row_, col_, v);
         case FieldType::Money:
         case FieldType::Decimal8:
-            return set_->setCell(row_, col_, rescaleTrunc(v, 0, scaleOf(f.type)));
+            return set_->setCell(row_, col_, rescaleTruncated(v, 0, scaleOf(f.type)));
         case FieldType::String:
             return setAsString(std::to_string(v));
         default:
@@ -255,14 +243,8 @@ std::int64_t Field::asMoney() const {
         case FieldType::Integer:
         case FieldType::Money:
         case FieldType::Decimal8: {
-            std::int64_t raw = std::get<std::int64_t>(v);
-            if (type() == FieldType::Decimal8) {
-                // Round half away from zero to cents.
-                std::int64_t q = raw / 1000000, r = raw % 1000000;
-                if (2 * (r < 0 ? -r : r) >= 1000000) q += raw < 0 ? -1 : 1;
-                return q;
-            }
-            return type() == FieldType::Integer ? raw * 100 : raw;
+            // Half away from zero to cents.
+            return rescale(std::get<std::int64_t>(v), scaleOf(type()), 2);
         }
         case FieldType::String: {
             const std::string& s = std::get<std::string>(v);
@@ -283,7 +265,7 @@ void Field::setAsMoney(std::int64_t cents) {
         case FieldType::Decimal8:
             return set_->setCell(row_, col_, cents * 1000000);
         case FieldType::Integer:
-            return setAsInteger(rescaleTrunc(cents, 2, 0));
+            return setAsInteger(rescaleTruncated(cents, 2, 0));
         case FieldType::String:
             return setAsString(scaledToText(cents, 2));
         default:
@@ -298,7 +280,7 @@ std::int64_t Field::asDecimal8() const {
         case FieldType::Integer:
         case FieldType::Money:
         case FieldType::Decimal8:
-            return rescaleTrunc(std::get<std::int64_t>(v), scaleOf(type()), 8);
+            return rescaleTruncated(std::get<std::int64_t>(v), scaleOf(type()), 8);
         case FieldType::String: {
             const std::string& s = std::get<std::string>(v);
             auto m = parseScaled(s, 8);
@@ -315,13 +297,10 @@ void Field::setAsDecimal8(std::int64_t units) {
     switch (f.type) {
         case FieldType::Decimal8:
             return set_->setCell(row_, col_, units);
-        case FieldType::Money: {
-            std::int64_t q = units / 1000000, r = units % 1000000;
-            if (2 * (r < 0 ? -r : r) >= 1000000) q += units < 0 ? -1 : 1;
-            return set_->setCell(row_, col_, q);
-        }
+        case FieldType::Money:
+            return set_->setCell(row_, col_, rescale(units, 8, 2));
         case FieldType::Integer:
-            return setAsInteger(rescaleTrunc(units, 8, 0));
+            return setAsInteger(rescaleTruncated(units, 8, 0));
         case FieldType::String:
             return setAsString(scaledToText(units, 8));
         default:

@@ -124,6 +124,10 @@ std::int64_t rescale(std::int64_t value, int from, int to) {
     return q;
 }
 
+std::int64_t rescaleTruncated(std::int64_t value, int from, int to) {
+    return to >= from ? value * pow10(to - from) : value / pow10(from - to);
+}
+
 std::string formatScaled(std::string_view pattern, std::int64_t value, int scale) {
     NumberPattern p = parseNumberPattern(pattern);
     // The digits are placed and rounded as text, so no pattern or scale can

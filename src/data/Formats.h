@@ -22,6 +22,8 @@ namespace cp {
 // A scaled integer (value * 10^-from) given with `to` decimals instead,
 // rounded half away from zero when decimals are dropped.
 std::int64_t rescale(std::int64_t value, int from, int to);
+// The same with the dropped decimals cut off (toward zero).
+std::int64_t rescaleTruncated(std::int64_t value, int from, int to);
 
 // A scaled integer (value * 10^-scale) through a Delphi-style numeric pattern
 // such as "0.00" or "#,###,##0.00": decimals as the pattern asks (rounded half

@@ -24,9 +24,7 @@ TEST(ServidorInicio, TheProgramStartsThroughTheServerAndSendsTheBindingAsSpelled
     server.release();
 
     TestEnvironment env;
-    env.writeSuiteFile(QStringLiteral("BRUNDELO.INI"),
-                       linhaIni(kRotuloIP, serverHost()) + linhaIni(kRotuloLogoff, "10"));
-    env.writeSuiteFile(QStringLiteral("SaltaCP.db"), "");
+    suiteNoServidor(env, serverHost());
 
     TraceSession trace;
     trace.start(server.sharedConnect());

@@ -7,11 +7,12 @@
 #include <regex>
 
 #include "data/Modules.h"
-#include "data/Persistencia.h"
 #include "data/SessionState.h"
 #include "entry/GeraParcelas.h"
 #include "support/FbDatabases.h"
 #include "support/FbServer.h"
+#include "support/ProgramaEmTeste.h"
+#include "support/Semeia.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {
@@ -32,22 +33,24 @@ TEST(ServerGeraParcelas, LookupDeletesKeyQueriesAndInsertsReachTheServerInOrder)
             "insert into PARCELAS (CODIGOPARC, CODIGOCPR, ESTACAO, NUMPARCELA, VALORPARCELA) "
             "values (?, 5, '01', ?, 50.00)",
             {std::int64_t{10 + n}, std::int64_t{n}});
+    a.execute("insert into ESTACOES (ESTACAO, DATBASNAM, USUARIO) values ('01', 'BRUNDELO01', ?)",
+              {env.osUserName().toStdString()});
+    a.execute(
+        "insert into FORMAPAD (TIPOFORMA, MEIOPADRAO, CTAPADRAO) "
+        "values ('PADRAO', 'BOLETO', '12345-6')");
+    server.workstation().execute(
+        "insert into PERIODO (DATAINICIAL, DATAFINAL) values ('2025-01-01', '2025-01-31')");
     server.release();
+    suiteNoServidor(env, serverHost());
 
-    SessionState s;
-    s.Estacao = "01";
-    s.CamposCPR = kCamposCPR;
-    s.CamposParcelas = kCamposParcelas;
-    s.ContaBancoPadrao = "12345-6";
-    s.MeioPagtoPadrao = "BOLETO";
-    TDM dm(env, s);
-    TDM2 dm2(env, s);
-    dm.SQLConnection1.setClient(fbClient());
-    dm.SQLConnection1.setDatabase(server.sharedConnect());
-    instalaPersistencia(dm, dm2, s, env);
-    dm.CONTASPR.setCommandText("Select " + s.CamposCPR +
-                               " from CONTASPR where NATUREZA = 'P' order by CODIGOCPR");
-    dm.CONTASPR.open();  // loads the two installments and the condition
+    // The program in browser mode, standing on the only account (its two
+    // installments and condition loaded).
+    ProgramaEmTeste p;
+    ASSERT_TRUE(p.inicia(env, env.suiteDir()));
+    ASSERT_TRUE(p.ativa()) << env.messages.join('\n').toStdString();
+    TDM& dm = *p.dm;
+    SessionState& s = p.form->sessao;
+    ASSERT_EQ(dm.CONTASPR.field("CODIGOCPR").asInteger(), 5);
     entraCondicaoPagto(dm, s);
     dm.CONTASPR.edit();
 

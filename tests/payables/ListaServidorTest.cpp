@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "ListaFixture.h"
-#include "data/Persistencia.h"
 #include "support/FbServer.h"
+#include "support/Semeia.h"
 
 namespace cp::test {
 
@@ -27,6 +27,9 @@ TEST(ServerLista, ListAndSettlementStatementsReachTheServerCharacterForCharacter
     TestEnvironment env;
     ServerDatabases server;
     server.shared().execute(
+        "insert into ESTACOES (ESTACAO, DATBASNAM, USUARIO) values ('01', 'BRUNDELO01', ?)",
+        {env.osUserName().toStdString()});
+    server.shared().execute(
         "insert into CONTASPR (CODIGOCPR, ESTACAO, NATUREZA, NOMECLIFOR) values (417, '01', 'P', "
         "'DROGA CENTRAL')");
     server.shared().execute(
@@ -35,34 +38,16 @@ TEST(ServerLista, ListAndSettlementStatementsReachTheServerCharacterForCharacter
     server.workstation().execute(
         "insert into PERIODO (DATAINICIAL, DATAFINAL) values ('2024-03-01', '2024-03-31')");
     server.release();
+    suiteNoServidor(env, serverHost());
 
     {
-        // The window goes before the record sets its widgets watch.
-        struct Janela {
-            std::unique_ptr<Form1> form;
-            std::unique_ptr<TDM> dm;
-            std::unique_ptr<TDM2> dm2;
-            std::unique_ptr<ListaContas> lista;
-            ~Janela() {
-                lista.reset();
-                form.reset();
-            }
-        } j;
-        j.form = std::make_unique<Form1>(env, QStringList{});
-        SessionState& s = j.form->sessao;
-        s.Estacao = "01";
-        j.dm = std::make_unique<TDM>(env, s);
-        j.dm2 = std::make_unique<TDM2>(env, s);
-        j.dm->SQLConnection1.setClient(fbClient());
-        j.dm->SQLConnection1.setDatabase(server.sharedConnect());
-        j.dm2->SQLConnection1.setClient(fbClient());
-        j.dm2->SQLConnection1.setDatabase(server.workstationConnect());
-        instalaPersistencia(*j.dm, *j.dm2, s, env);
-        j.form->DM = j.dm.get();
-        j.form->DM2 = j.dm2.get();
-        j.lista = std::make_unique<ListaContas>(*j.form);
-        ListaContas* lista = j.lista.get();
-        j.dm2->Periodo.open();
+        // The program's start in browser mode, up to the end of the window's
+        // activation (which reads the period and builds the unpaid view).
+        ProgramaEmTeste p;
+        ASSERT_TRUE(p.inicia(env, env.suiteDir()));
+        ASSERT_TRUE(p.ativa()) << env.messages.join('\n').toStdString();
+        ASSERT_EQ(p.dm->SQLConnection1.database(), server.sharedConnect());
+        ListaContas* lista = p.form->lista.get();
 
         TraceSession trace;
         trace.start(server.sharedConnect());
@@ -91,6 +76,7 @@ TEST(ServerLista, ListAndSettlementStatementsReachTheServerCharacterForCharacter
         EXPECT_EQ(compartilhado, esperado);
         lista->MontaQuery2();
         EXPECT_EQ(lista->Label2->text(), QStringLiteral("R$ 150,00"));
+        p.encerra();
     }
     QLocale::setDefault(QLocale::c());
     EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();

@@ -64,18 +64,12 @@ std::string sqlScriptPath(const std::string& name) { return std::string(CP_SQL_D
 fb::Attachment createDatabaseFromScript(const std::string& databasePath,
                                         const std::string& scriptName,
                                         const fb::AttachParams& params) {
-    const bool local = databasePath.find(':') == std::string::npos ||
-                       (databasePath.size() > 1 && databasePath[0] == '/');
-    if (local) {
-        std::filesystem::path p(databasePath);
-        std::filesystem::create_directories(p.parent_path());
-        std::filesystem::remove(p);
-    }
+    // An old file goes first; a server's database ("host:path") is no file here.
+    std::error_code ignored;
+    std::filesystem::remove(databasePath, ignored);
     fb::AttachParams createParams = params;
     createParams.forcedWrites = false;
-    fb::Attachment a = fb::Attachment::create(fbClient(), databasePath, createParams);
-    fb::runScriptFile(a, sqlScriptPath(scriptName));
-    return a;
+    return fb::createFromScript(fbClient(), databasePath, createParams, sqlScriptPath(scriptName));
 }
 
 // Creating a database and its tables takes the engine a good fraction of a

@@ -24,6 +24,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "data/Connection.h"
 #include "support/FbDatabases.h"
 
 extern char** environ;
@@ -34,8 +35,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-const char* const kPassword = "vostremal";
 
 std::string lowerAscii(std::string s) {
     for (char& c : s)
@@ -344,12 +343,7 @@ std::string serverDatabasesConf() { return databasesConfPath(); }
 
 std::string serviceManager() { return serverHost() + ":service_mgr"; }
 
-fb::AttachParams serverAttachParams() {
-    fb::AttachParams p;
-    p.user = "sysdba";
-    p.password = kPassword;
-    return p;
-}
+fb::AttachParams serverAttachParams() { return testAttachParams(); }
 
 ServerDatabases::ServerDatabases(const std::string& workArea) : workArea_(workArea) {
     const std::string data = serverDataDir();
@@ -487,8 +481,8 @@ void TraceSession::start(const std::string& probeDatabase) {
     }
     const std::string out = dir_ + "/trace.out";
     std::vector<std::string> args = {
-        "fbsvcmgr", serviceManager(),     "-user",    "sysdba", "-password",
-        kPassword,  "action_trace_start", "-trc_cfg", config};
+        "fbsvcmgr",   serviceManager(),     "-user",    "sysdba", "-password",
+        kSenhaSysdba, "action_trace_start", "-trc_cfg", config};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -540,7 +534,7 @@ std::vector<std::string> TraceSession::stop() {
             }
         }
         if (sessionId_ >= 0)
-            runAndWait({"fbsvcmgr", serviceManager(), "-user", "sysdba", "-password", kPassword,
+            runAndWait({"fbsvcmgr", serviceManager(), "-user", "sysdba", "-password", kSenhaSysdba,
                         "action_trace_stop", "-trc_id", std::to_string(sessionId_)},
                        dir_ + "/stop.out");
         // The stopped session ends its fbsvcmgr; if it lingers, end it.

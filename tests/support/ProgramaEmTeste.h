@@ -3,6 +3,7 @@
 // reachable by the names the program gives them.
 #pragma once
 
+#include <QApplication>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -24,6 +25,14 @@ struct ProgramaEmTeste {
         dm = programa->dm();
         dm2 = programa->dm2();
         return criado;
+    }
+
+    // Shows the window and lets its activation run; true when the activation
+    // ran to its end.
+    bool ativa() {
+        form->show();
+        for (int i = 0; i < 10 && !form->activated(); ++i) QApplication::processEvents();
+        return form->activationCompleted();
     }
 
     // The program ends: the window first, then TDM2 and TDM.

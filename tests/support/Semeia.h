@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/SuiteDatabases.h"
+#include "support/TestEnvironment.h"
 
 namespace cp::test {
 
@@ -22,6 +23,15 @@ inline const char* const kRotuloLogoff = "TEMPO PARA LOGOFF AUTOMATICO..........
 // A settings-file line: the 48-character label, a blank and the value.
 inline QByteArray linhaIni(const char* rotulo, const std::string& valor) {
     return QByteArray(rotulo) + ' ' + QByteArray::fromStdString(valor) + "\r\n";
+}
+
+// The settings file of a program whose databases are on the server `host`
+// ("localhost/<port>"), and the marker file that lets the operator in
+// without the login panel.
+inline void suiteNoServidor(const TestEnvironment& env, const std::string& host) {
+    env.writeSuiteFile(QStringLiteral("BRUNDELO.INI"),
+                       linhaIni(kRotuloIP, host) + linhaIni(kRotuloLogoff, "10"));
+    env.writeSuiteFile(QStringLiteral("SaltaCP.db"), "");
 }
 
 // Rows most start-up tests need: the user's work area 01, two payment

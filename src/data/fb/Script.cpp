@@ -1,5 +1,6 @@
 // Splitting a DDL or data script into its statements.
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -66,6 +67,21 @@ void runScriptFile(Attachment& attachment, const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     for (const std::string& statement : splitScript(text.str())) attachment.execute(statement);
+}
+
+Attachment createFromScript(std::shared_ptr<Client> client, const std::string& database,
+                            const AttachParams& params, const std::string& scriptPath) {
+    // A colon after the first character names a server ("host:path",
+    // "host/port:path"); a path that begins with '/' is a file.
+    const bool local =
+        database.find(':') == std::string::npos || (!database.empty() && database[0] == '/');
+    if (local) {
+        const std::filesystem::path folder = std::filesystem::path(database).parent_path();
+        if (!folder.empty()) std::filesystem::create_directories(folder);
+    }
+    Attachment a = Attachment::create(std::move(client), database, params);
+    runScriptFile(a, scriptPath);
+    return a;
 }
 
 }  // namespace fb

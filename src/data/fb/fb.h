@@ -308,4 +308,11 @@ std::vector<std::string> splitScript(const std::string& script);
 // refused statement throws its fb::Error and the rest is not run.
 void runScriptFile(Attachment& attachment, const std::string& path);
 
+// Creates the database `database` (a file, whose missing folders are made,
+// or "host:path" on a server), runs the script file at `scriptPath` in it and
+// returns the attachment. An existing file is not replaced: the server
+// refuses to create over it.
+Attachment createFromScript(std::shared_ptr<Client> client, const std::string& database,
+                            const AttachParams& params, const std::string& scriptPath);
+
 }  // namespace fb
