@@ -37,19 +37,22 @@ std::string valorComPonto(std::int64_t centavos);
 // conventions), rounded as the pattern rounds the binary value.
 QString textoTotal(double valor);
 
-// The two list totals, summed in binary floating point as the list always
-// showed them. A row counts in exactly one: what was paid when its paid
-// amount is not zero, otherwise its installment amount still to pay. A null
-// amount counts as zero.
-struct TotaisLista {
-    double aPagar = 0;
-    double pago = 0;
-    void soma(double valorParcela, double valorPago) {
+// The two list totals. A row counts in exactly one: what was paid when its
+// paid amount is not zero, otherwise its installment amount still to pay. A
+// null amount counts as zero. The list itself sums in binary floating point,
+// as it always showed them (TotaisLista); reports of the list sum the same
+// rule in exact cents (TotaisListaDe<std::int64_t>).
+template <class Valor>
+struct TotaisListaDe {
+    Valor aPagar = 0;
+    Valor pago = 0;
+    void soma(Valor valorParcela, Valor valorPago) {
         if (valorPago != 0)
             pago += valorPago;
         else
             aPagar += valorParcela;
     }
 };
+using TotaisLista = TotaisListaDe<double>;
 
 }  // namespace cp

@@ -2,6 +2,8 @@
 // switch between the unpaid and the all-installments view.
 #include "payables/ListaContas.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QFrame>
 #include <QLabel>
@@ -11,6 +13,7 @@
 #include "data/Modules.h"
 #include "data/SessionState.h"
 #include "logic/ListaSql.h"
+#include "payables/SaidaLista.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 #include "shell/JanelaPrincipal.h"
@@ -40,6 +43,7 @@ ListaContas::ListaContas(JanelaPrincipal& form)
     montaGrade();
     montaBarraPeriodo();
     montaBarraTotais();
+    Saida = new SaidaLista(*this, form);
 }
 
 ListaContas::~ListaContas() = default;
@@ -120,11 +124,29 @@ void ListaContas::MontaQuery2() {
     }
     totalAPagar_ = totais.aPagar;
     totalPago_ = totais.pago;
+    mostraTotais();
+    if (!q.isEmpty()) q.first();
+}
+
+// Each total keeps its right edge and its designed width, and grows to the
+// left when its text needs more room, pushing its caption along, so a large
+// amount is never cut.
+void ListaContas::mostraTotais() {
     Label2->setText(textoTotal(totalAPagar_));
     Label15->setText(textoTotal(totalPago_));
+    const auto ajusta = [](QLabel* legenda, QLabel* valor, int xLegenda, int xValor, int largura,
+                           int direita) {
+        const QSize precisa = valor->sizeHint();
+        const int w = std::max(largura, precisa.width());
+        const int xv = std::min(xValor, direita - w);
+        valor->setGeometry(xv, valor->y(), w, std::max(16, precisa.height()));
+        legenda->move(std::min(xLegenda, xv - legenda->width()), legenda->y());
+    };
+    // The total paid first: the total to pay must end before its caption.
+    ajusta(Label27, Label15, 517, 581, 99, 581 + 99);
+    ajusta(Label9, Label2, 225, 299, 94, std::min(299 + 94, Label27->x() - 8));
     Label2->repaint();
     Label15->repaint();
-    if (!q.isEmpty()) q.first();
 }
 
 void ListaContas::BitBtn2Click() {

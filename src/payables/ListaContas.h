@@ -28,6 +28,7 @@ class DBEdit;
 class DBGrid;
 class Environment;
 class JanelaPrincipal;
+class SaidaLista;
 class TDM;
 class TDM2;
 struct SessionState;
@@ -81,6 +82,9 @@ class ListaContas : public QObject {
     QMenu* PopupMenu1 = nullptr;
     QAction* Quitarestaconta1 = nullptr;
     QAction* Cancelarquitao1 = nullptr;
+    // Print preview, printing, PDF and spreadsheet copies of the list, at the
+    // end of the pop-up menu.
+    SaidaLista* Saida = nullptr;
 
     QFrame* Panel10 = nullptr;
     QLabel* Label22 = nullptr;
@@ -101,6 +105,7 @@ class ListaContas : public QObject {
     void montaGrade();
     void montaBarraPeriodo();
     void montaBarraTotais();
+    void mostraTotais();
     void expandePeriodo();
     void fechaPeriodo();
     void periodoNaSessao();
