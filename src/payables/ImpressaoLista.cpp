@@ -155,7 +155,9 @@ class Desenho {
         titulo_ = corpo_;
         titulo_.setPointSizeF(14);
         titulo_.setBold(true);
-        linha_ = QFontMetricsF(corpo_, &device_).height() * 1.3;
+        medidaCorpo_ = QFontMetricsF(corpo_, &device_);
+        medidaNegrito_ = QFontMetricsF(negrito_, &device_);
+        linha_ = medidaCorpo_.height() * 1.3;
         linhaInfo_ = QFontMetricsF(info_, &device_).height() * 1.3;
         linhaTitulo_ = QFontMetricsF(titulo_, &device_).height() * 1.2;
         topoCorpo_ = linhaTitulo_ + 2 * linhaInfo_ + pt(4) + linha_ + pt(2);
@@ -174,15 +176,26 @@ class Desenho {
         for (int i = 0; i < n; ++i) x.push_back(x.back() + c[i].peso / soma * largura_ * fracao);
     }
 
+    // One cell: the text within [x0, x1] on the line at y, cut with "…" when
+    // it does not fit. Placed from the font's measures rather than laid out
+    // in a box, which keeps a long list quick to paint.
     void texto(double x0, double x1, double y, Qt::Alignment a, const QString& t) {
         if (t.isEmpty()) return;
-        const double folga = pt(2);
-        const QRectF caixa(x0 + folga, y, x1 - x0 - 2 * folga, linha_);
-        const QString cabe =
-            p_->fontMetrics().horizontalAdvance(t) <= caixa.width()
-                ? t
-                : QFontMetricsF(p_->font(), &device_).elidedText(t, Qt::ElideRight, caixa.width());
-        p_->drawText(caixa, static_cast<int>(a | Qt::AlignVCenter), cabe);
+        const QFontMetricsF& fm = p_->font().bold() ? medidaNegrito_ : medidaCorpo_;
+        const double folga = pt(2), caixa = x1 - x0 - 2 * folga;
+        double w = fm.horizontalAdvance(t);
+        QString cabe;
+        if (w > caixa) {
+            cabe = fm.elidedText(t, Qt::ElideRight, caixa);
+            w = fm.horizontalAdvance(cabe);
+        }
+        double x = x0 + folga;
+        if (a & Qt::AlignRight)
+            x = x1 - folga - w;
+        else if (a & Qt::AlignHCenter)
+            x = x0 + (x1 - x0 - w) / 2;
+        const double base = y + (linha_ - fm.height()) / 2 + fm.ascent();
+        p_->drawText(QPointF(x, base), cabe.isNull() ? t : cabe);
     }
 
     void cabecalho(Item primeira) {
@@ -306,11 +319,11 @@ class Desenho {
             case Item::TotalAPagar:
                 p.setFont(negrito_);
                 texto(0, largura_, y, kE,
-                      QStringLiteral("Total a pagar: ") + textoTotal(r_.totalAPagar));
+                      QStringLiteral("Total a pagar: ") + textoTotalCentavos(r_.totalAPagar));
                 break;
             case Item::TotalPago:
                 p.setFont(negrito_);
-                texto(0, largura_, y, kE, QStringLiteral("Total pago: ") + textoTotal(r_.totalPago));
+                texto(0, largura_, y, kE, QStringLiteral("Total pago: ") + textoTotalCentavos(r_.totalPago));
                 break;
         }
     }
@@ -323,6 +336,7 @@ class Desenho {
 
     QPainter* p_ = nullptr;
     QFont corpo_, negrito_, info_, titulo_;
+    QFontMetricsF medidaCorpo_{QFont()}, medidaNegrito_{QFont()};
     double largura_ = 0, altura_ = 0;
     double linha_ = 0, linhaInfo_ = 0, linhaTitulo_ = 0;
     double topoCorpo_ = 0, rodape_ = 0;

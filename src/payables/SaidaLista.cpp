@@ -115,8 +115,8 @@ RelatorioLista SaidaLista::copia() const {
     r.operador = fromCp1252(s.NomeUsuario.str());
     r.emitidoEm = form_.env.now();
     r.linhas = copiaLinhas(form_.DM->Query2);
-    r.totalAPagar = lista_.totalAPagar();
-    r.totalPago = lista_.totalPago();
+    r.totalAPagar = lista_.centavosAPagar();
+    r.totalPago = lista_.centavosPago();
     return r;
 }
 
@@ -265,6 +265,7 @@ bool SaidaLista::inicia(std::unique_ptr<Tarefa> t, const QString& rotulo) {
 
 void SaidaLista::acompanha() {
     if (!tarefa_ || !progresso_) return;
+    if (progresso_->wasCanceled()) tarefa_->progresso.cancelado = true;
     const int total = std::max(1, tarefa_->progresso.total.load());
     progresso_->setValue(static_cast<int>(1000LL * tarefa_->progresso.feito / total));
 }

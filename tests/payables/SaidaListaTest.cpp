@@ -427,7 +427,11 @@ TEST_F(SaidaListaTeste, AHundredThousandRowsAreWrittenInTheBackgroundAndCanBeCan
         ASSERT_TRUE(lista->Saida->gravaPlanilha(csv));
         EXPECT_TRUE(lista->Saida->ocupada());
         EXPECT_FALSE(lista->Saida->gravaPdf(csv + QStringLiteral(".pdf")));  // one at a time
-        lista->Saida->dialogoProgresso()->cancel();
+        QProgressDialog* barra = lista->Saida->dialogoProgresso();
+        ASSERT_NE(barra, nullptr);
+        QPushButton* cancelar = barra->findChild<QPushButton*>();
+        ASSERT_NE(cancelar, nullptr);
+        cancelar->click();
         ASSERT_TRUE(fim.wait(60000));
         EXPECT_FALSE(fim.first().at(0).toBool());
         EXPECT_TRUE(QDir(pasta.path()).isEmpty());
@@ -442,11 +446,15 @@ TEST_F(SaidaListaTeste, AHundredThousandRowsAreWrittenInTheBackgroundAndCanBeCan
     EXPECT_GT(passos, 0);
     confereCsv(csv, e, QStringLiteral("todas as parcelas (pagas e a pagar)"));
 
+    EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();
+
+    // The PDF of 100,000 rows takes tens of seconds to write and to read
+    // back (bench/saida_lista_bench measures the writing); run it on demand.
+    if (qEnvironmentVariableIsEmpty("CP_TESTES_LONGOS")) return;
     const QString pdf = pasta.filePath(QStringLiteral("grande.pdf"));
     ASSERT_TRUE(grava(true, pdf));
     conferePdf(pdf, e, false);
     EXPECT_EQ(QDir(pasta.path()).entryList(QDir::Files).size(), 2);
-    EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();
 }
 
 TEST_F(SaidaListaTeste, AFileThatCannotBeWrittenIsReportedAndLeavesNothing) {
