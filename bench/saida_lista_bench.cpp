@@ -13,8 +13,7 @@
 // above its size before the benchmark (the peak is reset first). At the end
 // the ratios of the copies to the raw fetch are printed.
 #include <benchmark/benchmark.h>
-
-#include "RawClient.h"
+#include <malloc.h>
 
 #include <QApplication>
 #include <QEventLoop>
@@ -29,6 +28,7 @@
 #include <memory>
 #include <string>
 
+#include "RawClient.h"
 #include "app/Form1.h"
 #include "data/Connection.h"
 #include "data/Modules.h"
@@ -93,9 +93,11 @@ struct Suite : ProgramaEmTeste {
     ~Suite() { encerra(); }
 };
 
+// Made at first use and ended before the application object.
+std::unique_ptr<Suite> gSuite;
 Suite& suite() {
-    static Suite s;
-    return s;
+    if (!gSuite) gSuite = std::make_unique<Suite>();
+    return *gSuite;
 }
 
 // ----- Peak memory -----
@@ -112,6 +114,7 @@ long statusKb(const char* campo) {
 class Pico {
   public:
     Pico() {
+        malloc_trim(0);  // memory freed earlier is given back, so it is not reused unseen
         std::ofstream("/proc/self/clear_refs") << "5";  // peak back to the present size
         antes_ = statusKb("VmRSS");
     }
@@ -291,5 +294,6 @@ int main(int argc, char** argv) {
     Razoes reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    gSuite.reset();
     return 0;
 }

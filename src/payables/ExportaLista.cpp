@@ -132,13 +132,13 @@ bool escreveCsv(QIODevice& out, const RelatorioLista& r, Progresso& progresso) {
 
     e.fimLinha();
     e.linha({QStringLiteral("Subtotais por vencimento")});
-    e.linha({QStringLiteral("Data Venc."), QStringLiteral("Parcelas"),
-             QStringLiteral("A pagar R$"), QStringLiteral("Pago R$")});
+    e.linha({QStringLiteral("Data Venc."), QStringLiteral("Parcelas"), QStringLiteral("A pagar R$"),
+             QStringLiteral("Pago R$")});
     subtotais(e, subtotaisPorVencimento(r.linhas), true);
     e.fimLinha();
     e.linha({QStringLiteral("Subtotais por fornecedor")});
-    e.linha({QStringLiteral("Fornecedor"), QStringLiteral("Parcelas"),
-             QStringLiteral("A pagar R$"), QStringLiteral("Pago R$")});
+    e.linha({QStringLiteral("Fornecedor"), QStringLiteral("Parcelas"), QStringLiteral("A pagar R$"),
+             QStringLiteral("Pago R$")});
     subtotais(e, subtotaisPorFornecedor(r.linhas), false);
     e.fimLinha();
     e.campo(QStringLiteral("Total a pagar R$"));

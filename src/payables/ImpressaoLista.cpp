@@ -48,8 +48,8 @@ constexpr Qt::Alignment kC = Qt::AlignHCenter, kE = Qt::AlignLeft, kD = Qt::Alig
 
 // The list's columns, in the grid's order and alignment.
 const Coluna kColunas[] = {
-    {u"Data Venc.", 62, kC}, {u"Descrição", 205, kE}, {u"Fornecedor", 170, kE},
-    {u"N. Fiscal", 62, kE},  {u"Parc.", 34, kC},      {u"Valor R$", 74, kD},
+    {u"Data Venc.", 62, kC}, {u"Descrição", 205, kE},  {u"Fornecedor", 170, kE},
+    {u"N. Fiscal", 62, kE},  {u"Parc.", 34, kC},       {u"Valor R$", 74, kD},
     {u"Data Pgto.", 62, kC}, {u"Val Pago R$", 74, kD}, {u"N. Docum.", 60, kD},
     {u"CODIGOCPR", 62, kD},
 };
@@ -223,8 +223,8 @@ class Desenho {
         p.drawLine(QPointF(0, y), QPointF(largura_, y));
         y += pt(2);
 
-        const bool lista = primeira == Item::Linha || primeira == Item::SubtotalDia ||
-                           primeira == Item::SemLinhas;
+        const bool lista =
+            primeira == Item::Linha || primeira == Item::SubtotalDia || primeira == Item::SemLinhas;
         const bool fornecedores = primeira == Item::Fornecedor;
         if (!lista && !fornecedores) return;
         p.setFont(negrito_);
@@ -309,8 +309,8 @@ class Desenho {
                 p.setFont(corpo_);
                 const auto& xf = colunasFornecedor_;
                 const QString v[kNumColunasFornecedor] = {
-                    fromCp1252(s.fornecedor), QString::number(s.parcelas),
-                    valorImpresso(s.aPagar), valorImpresso(s.pago)};
+                    fromCp1252(s.fornecedor), QString::number(s.parcelas), valorImpresso(s.aPagar),
+                    valorImpresso(s.pago)};
                 for (int i = 0; i < kNumColunasFornecedor; ++i)
                     texto(xf[static_cast<std::size_t>(i)], xf[static_cast<std::size_t>(i) + 1], y,
                           kColunasFornecedor[i].alinhamento, v[i]);
@@ -323,7 +323,8 @@ class Desenho {
                 break;
             case Item::TotalPago:
                 p.setFont(negrito_);
-                texto(0, largura_, y, kE, QStringLiteral("Total pago: ") + textoTotalCentavos(r_.totalPago));
+                texto(0, largura_, y, kE,
+                      QStringLiteral("Total pago: ") + textoTotalCentavos(r_.totalPago));
                 break;
         }
     }

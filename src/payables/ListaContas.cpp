@@ -2,13 +2,12 @@
 // switch between the unpaid and the all-installments view.
 #include "payables/ListaContas.h"
 
-#include <algorithm>
-
 #include <QAction>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <algorithm>
 
 #include "data/Modules.h"
 #include "data/SessionState.h"

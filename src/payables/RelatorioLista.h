@@ -36,12 +36,12 @@ struct LinhaLista {
 };
 
 struct RelatorioLista {
-    QString titulo;             // the list's title as shown
-    bool apenasAPagar = true;   // the unpaid view (else all installments)
-    QDate inicio, fim;          // the period the list was built with
-    QString areaTrabalho;       // the work-area code
-    QString operador;           // the operator's name
-    QDateTime emitidoEm;        // when the copy was asked for
+    QString titulo;            // the list's title as shown
+    bool apenasAPagar = true;  // the unpaid view (else all installments)
+    QDate inicio, fim;         // the period the list was built with
+    QString areaTrabalho;      // the work-area code
+    QString operador;          // the operator's name
+    QDateTime emitidoEm;       // when the copy was asked for
     std::vector<LinhaLista> linhas;
     // The two totals exactly as the list computed and shows them, in cents.
     std::int64_t totalAPagar = 0;

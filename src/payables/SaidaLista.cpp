@@ -86,8 +86,7 @@ SaidaLista::SaidaLista(ListaContas& lista, JanelaPrincipal& form)
     connectGuarded(env, Visualizar, &QAction::triggered, this, [this] { visualizaImpressao(); });
     connectGuarded(env, Imprimir, &QAction::triggered, this, [this] { imprime(); });
     connectGuarded(env, SalvarPdf, &QAction::triggered, this, [this] { salvaPdf(); });
-    connectGuarded(env, ExportarPlanilha, &QAction::triggered, this,
-                   [this] { exportaPlanilha(); });
+    connectGuarded(env, ExportarPlanilha, &QAction::triggered, this, [this] { exportaPlanilha(); });
 
     perguntaArquivo = [this](const QString& titulo, const QString& sugestao,
                              const QString& filtro) {
@@ -148,9 +147,8 @@ void SaidaLista::salvaPdf() {
 
 void SaidaLista::exportaPlanilha() {
     if (ocupada()) return;
-    const QString caminho =
-        pergunta(QStringLiteral("Exportar a lista para planilha"), QStringLiteral("csv"),
-                 QStringLiteral("Planilha CSV (*.csv)"));
+    const QString caminho = pergunta(QStringLiteral("Exportar a lista para planilha"),
+                                     QStringLiteral("csv"), QStringLiteral("Planilha CSV (*.csv)"));
     if (!caminho.isEmpty()) gravaPlanilha(caminho);
 }
 
@@ -283,8 +281,8 @@ void SaidaLista::concluiu() {
     if (!t->erro.isEmpty()) {
         const QString onde = t->caminho.isEmpty() ? QStringLiteral("a impressora")
                                                   : QDir::toNativeSeparators(t->caminho);
-        form_.env.showMessage(QStringLiteral("A lista não pôde ser gravada em %1: %2")
-                                  .arg(onde, t->erro));
+        form_.env.showMessage(
+            QStringLiteral("A lista não pôde ser gravada em %1: %2").arg(onde, t->erro));
     }
     emit terminou(t->gravada, t->caminho);
 }

@@ -10,12 +10,11 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QPrintPreviewDialog>
+#include <QProgressDialog>
 #include <QString>
 #include <functional>
 #include <memory>
-
-#include <QPrintPreviewDialog>
-#include <QProgressDialog>
 
 class QAction;
 class QPrinter;
@@ -35,9 +34,9 @@ class SaidaLista : public QObject {
     SaidaLista(ListaContas& lista, JanelaPrincipal& form);
     ~SaidaLista() override;
 
-    QAction* Visualizar = nullptr;      // "Visualizar impressão da lista"  Ctrl+P
-    QAction* Imprimir = nullptr;        // "Imprimir a lista..."
-    QAction* SalvarPdf = nullptr;       // "Salvar a lista em PDF..."
+    QAction* Visualizar = nullptr;        // "Visualizar impressão da lista"  Ctrl+P
+    QAction* Imprimir = nullptr;          // "Imprimir a lista..."
+    QAction* SalvarPdf = nullptr;         // "Salvar a lista em PDF..."
     QAction* ExportarPlanilha = nullptr;  // "Exportar a lista para planilha..."  Ctrl+E
 
     // The list as shown now.

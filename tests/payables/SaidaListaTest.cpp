@@ -100,8 +100,7 @@ class SaidaListaTeste : public ListaTeste {
         dbs->shared().execute(
             "insert into CONTASPR (CODIGOCPR, ESTACAO, NATUREZA, NOMECLIFOR, DESCRICAO, NFISCAL) "
             "values (?, '01', 'P', ?, ?, ?)",
-            {codigo, toCp1252OrThrow(fornecedor), toCp1252OrThrow(descricao),
-             toCp1252OrThrow(nf)});
+            {codigo, toCp1252OrThrow(fornecedor), toCp1252OrThrow(descricao), toCp1252OrThrow(nf)});
     }
 
     // 100,000 installments over 500 accounts of 7 suppliers (one with an
@@ -236,7 +235,8 @@ class SaidaListaTeste : public ListaTeste {
             EXPECT_EQ(c[3], centavos(e.porDia.count(c[0]) ? e.porDia.at(c[0]).pago : -1));
         }
         EXPECT_EQ(porDia.size(), e.porDia.size());
-        for (const auto& [dia, s] : e.porDia) EXPECT_EQ(porDia[dia].parcelas, s.parcelas) << dia.toStdString();
+        for (const auto& [dia, s] : e.porDia)
+            EXPECT_EQ(porDia[dia].parcelas, s.parcelas) << dia.toStdString();
         EXPECT_EQ(linhas[++i], QStringLiteral("Subtotais por fornecedor"));
         EXPECT_EQ(linhas[++i], QStringLiteral("Fornecedor;Parcelas;A pagar R$;Pago R$"));
         for (++i; i < linhas.size() && !linhas[i].isEmpty(); ++i) {
@@ -299,7 +299,9 @@ class SaidaListaTeste : public ListaTeste {
                 ultima = m.captured(2).toInt();
                 continue;
             }
-            if (l.startsWith(QStringLiteral("Emitido em")) || l.startsWith(QStringLiteral("Período:"))) continue;
+            if (l.startsWith(QStringLiteral("Emitido em")) ||
+                l.startsWith(QStringLiteral("Período:")))
+                continue;
             if (const auto m = subtotal.match(l); m.hasMatch()) {
                 const auto s = e.porDia.find(m.captured(1));
                 EXPECT_NE(s, e.porDia.end()) << l.toStdString();
@@ -327,8 +329,9 @@ class SaidaListaTeste : public ListaTeste {
         EXPECT_EQ(porDia.size(), e.porDia.size());
         ASSERT_EQ(porFornecedor.size(), e.porFornecedor.size());
         for (const auto& [nome, s] : e.porFornecedor)
-            EXPECT_EQ(porFornecedor[nome], QStringLiteral("%1 %2 %3").arg(s.parcelas).arg(
-                                               impresso(s.aPagar), impresso(s.pago)));
+            EXPECT_EQ(porFornecedor[nome], QStringLiteral("%1 %2 %3")
+                                               .arg(s.parcelas)
+                                               .arg(impresso(s.aPagar), impresso(s.pago)));
         EXPECT_TRUE(t.contains(QStringLiteral("Total a pagar: R$ ") + impresso(e.aPagar)));
         EXPECT_TRUE(t.contains(QStringLiteral("Total pago: R$ ") + impresso(e.pago)));
         if (!linhaALinha) return;
@@ -393,7 +396,8 @@ TEST_F(SaidaListaTeste, CopiesOfAListWithAccentsAndAQuotedSupplierMatchTheDataba
     confereCsv(csv, aPagar, QStringLiteral("apenas as parcelas a pagar"));
     ASSERT_TRUE(grava(true, pdf));
     conferePdf(pdf, aPagar, true);
-    EXPECT_EQ(textoPdf(pdf).first(), QStringLiteral("Contas a Pagar Emitido em 20/03/2024 às 09:30"));
+    EXPECT_EQ(textoPdf(pdf).first(),
+              QStringLiteral("Contas a Pagar Emitido em 20/03/2024 às 09:30"));
     EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();
 }
 
@@ -419,6 +423,9 @@ TEST_F(SaidaListaTeste, AHundredThousandRowsAreWrittenInTheBackgroundAndCanBeCan
     lista->BitBtn2Click();  // all installments, paid ones too
     ASSERT_EQ(dm->Query2.rowCount(), 100000);
     const Esperado e = doBanco(false);
+    // The list's own totals are exact to the cent over the whole list.
+    EXPECT_EQ(lista->Label2->text(), QStringLiteral("R$ ") + impresso(e.aPagar));
+    EXPECT_EQ(lista->Label15->text(), QStringLiteral("R$ ") + impresso(e.pago));
 
     // Cancelled at once: nothing is left in the folder, not even a part.
     const QString csv = pasta.filePath(QStringLiteral("grande.csv"));
@@ -476,9 +483,10 @@ TEST_F(SaidaListaTeste, TheMenuKeepsTheSettlementEntriesFirstAndTheKeysReachTheC
     QStringList textos;
     for (QAction* a : lista->PopupMenu1->actions())
         if (!a->isSeparator()) textos << a->text();
-    EXPECT_EQ(textos, (QStringList{"Quitar esta conta", "Cancelar quitação",
-                                   "Visualizar impressão da lista", "Imprimir a lista...",
-                                   "Salvar a lista em PDF...", "Exportar a lista para planilha..."}));
+    EXPECT_EQ(textos,
+              (QStringList{"Quitar esta conta", "Cancelar quitação",
+                           "Visualizar impressão da lista", "Imprimir a lista...",
+                           "Salvar a lista em PDF...", "Exportar a lista para planilha..."}));
 
     // Ctrl+E on the list asks for the file (a name without an extension
     // gets ".csv") and writes it.
@@ -501,7 +509,8 @@ TEST_F(SaidaListaTeste, TheMenuKeepsTheSettlementEntriesFirstAndTheKeysReachTheC
     EXPECT_TRUE(previa->isVisible());
     QApplication::processEvents();
     const QString fotos = qEnvironmentVariable("CP_SHOTS_DIR");
-    if (!fotos.isEmpty()) previa->grab().save(QDir(fotos).filePath(QStringLiteral("previa-lista.png")));
+    if (!fotos.isEmpty())
+        previa->grab().save(QDir(fotos).filePath(QStringLiteral("previa-lista.png")));
     previa->close();
     EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();
 }
@@ -509,7 +518,7 @@ TEST_F(SaidaListaTeste, TheMenuKeepsTheSettlementEntriesFirstAndTheKeysReachTheC
 TEST_F(SaidaListaTeste, LargeTotalsAreShownWhole) {
     periodo(d1Mar, d31Mar);
     contaCom(1, QStringLiteral("A"), QStringLiteral("B"));
-    parcela(1, 1, 1, QDate(2024, 3, 5), 1000000000);                        // 10.000.000,00
+    parcela(1, 1, 1, QDate(2024, 3, 5), 1000000000);                             // 10.000.000,00
     parcela(2, 1, 2, QDate(2024, 3, 6), 99999999999999, 99999999999999, d1Mar);  // paid
     abreLista();
     lista->BitBtn2Click();
@@ -517,7 +526,8 @@ TEST_F(SaidaListaTeste, LargeTotalsAreShownWhole) {
     ASSERT_EQ(lista->Label15->text(), QStringLiteral("R$ 999.999.999.999,99"));
     QFrame* barra = lista->PainelTotais;
     const auto inteiro = [&](QLabel* l) {
-        EXPECT_GE(l->width(), l->fontMetrics().horizontalAdvance(l->text())) << l->objectName().toStdString();
+        EXPECT_GE(l->width(), l->fontMetrics().horizontalAdvance(l->text()))
+            << l->objectName().toStdString();
         EXPECT_GE(l->x(), 0);
         EXPECT_LE(l->geometry().right(), barra->width());
     };
