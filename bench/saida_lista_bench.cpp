@@ -6,6 +6,7 @@
 //   BM_ExportaCsvFundo_100k  the same as the operator runs it: on its own
 //                            thread, the window's event loop waiting for the end
 //   BM_SalvaPdf_100k         copy of the list + the PDF file
+//   BM_Previa_100k           the print preview's pages of the same list
 //   BM_RawFetch_100k         the list statement fetched through the client's
 //                            interface, every column read from the message
 //
@@ -19,6 +20,8 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QPdfWriter>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -180,6 +183,27 @@ void BM_SalvaPdf_100k(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 100000);
 }
 
+// The print preview's pages (painted on the window's thread, kept by the
+// preview as recorded pictures).
+void BM_Previa_100k(benchmark::State& state) {
+    Suite& s = suite();
+    Pico pico;
+    for (auto _ : state) {
+        const RelatorioLista r = s.lista->Saida->copia();
+        QPrinter impressora(QPrinter::HighResolution);
+        preparaPagina(impressora);
+        QPrintPreviewWidget previa(&impressora);
+        QObject::connect(&previa, &QPrintPreviewWidget::paintRequested, [&](QPrinter* p) {
+            Progresso progresso;
+            desenhaRelatorio(*p, r, progresso);
+        });
+        previa.updatePreview();
+        state.counters["paginas"] = previa.pageCount();
+    }
+    state.counters["pico_MB"] = pico.mb();
+    state.SetItemsProcessed(state.iterations() * 100000);
+}
+
 // The list statement on the client's interface: prepare, open, fetchNext into
 // the server's own message, each column read from its offset.
 void BM_RawFetch_100k(benchmark::State& state) {
@@ -261,6 +285,7 @@ BENCHMARK(BM_RawFetch_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ExportaCsv_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ExportaCsvFundo_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_SalvaPdf_100k)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_Previa_100k)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // Keeps each run's time so the ratios to the raw fetch can be printed.
 class Razoes : public benchmark::ConsoleReporter {

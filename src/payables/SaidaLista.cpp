@@ -278,12 +278,11 @@ void SaidaLista::concluiu() {
         progresso_->hide();
         progresso_->deleteLater();
     }
-    if (!t->erro.isEmpty()) {
-        const QString onde = t->caminho.isEmpty() ? QStringLiteral("a impressora")
-                                                  : QDir::toNativeSeparators(t->caminho);
-        form_.env.showMessage(
-            QStringLiteral("A lista não pôde ser gravada em %1: %2").arg(onde, t->erro));
-    }
+    if (!t->erro.isEmpty())
+        form_.env.showMessage(t->caminho.isEmpty()
+                                  ? QStringLiteral("A lista não pôde ser impressa: %1").arg(t->erro)
+                                  : QStringLiteral("A lista não pôde ser gravada em %1: %2")
+                                        .arg(QDir::toNativeSeparators(t->caminho), t->erro));
     emit terminou(t->gravada, t->caminho);
 }
 
