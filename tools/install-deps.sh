@@ -2,8 +2,8 @@
 # Installs, without questions, every Debian package needed to build, run and
 # test Contas a Pagar: compiler tools, Qt 6 Widgets, the Firebird 3 client,
 # embedded engine, utilities and server, GoogleTest, Google Benchmark, Xvfb
-# and metric-compatible fonts, and clang with libFuzzer for the readers' fuzz
-# test. Safe to run again: it only installs what is missing.
+# and metric-compatible fonts, poppler's pdftotext (the tests read back the
+# list's PDF copies), and clang with libFuzzer for the readers' fuzz test. Safe to run again: it only installs what is missing.
 set -euo pipefail
 
 PACKAGES=(
@@ -11,7 +11,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libfbclient2 firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils imagemagick fonts-liberation fonts-dejavu-core
+  xvfb xauth x11-utils imagemagick fonts-liberation fonts-dejavu-core poppler-utils
   clang libclang-rt-dev
 )
 

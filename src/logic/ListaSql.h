@@ -36,20 +36,25 @@ std::string valorComPonto(std::int64_t centavos);
 // separators of the program's locale ("R$ 1.234,56" under Brazilian
 // conventions), rounded as the pattern rounds the binary value.
 QString textoTotal(double valor);
+// The same for an exact amount in cents.
+QString textoTotalCentavos(std::int64_t centavos);
 
-// The two list totals, summed in binary floating point as the list always
-// showed them. A row counts in exactly one: what was paid when its paid
-// amount is not zero, otherwise its installment amount still to pay. A null
-// amount counts as zero.
-struct TotaisLista {
-    double aPagar = 0;
-    double pago = 0;
-    void soma(double valorParcela, double valorPago) {
+// The two list totals. A row counts in exactly one: what was paid when its
+// paid amount is not zero, otherwise its installment amount still to pay. A
+// null amount counts as zero. The list sums in exact cents (TotaisLista): a
+// binary floating-point sum drifts by whole cents over a long list (31
+// cents over 100,000 installments of a few million each).
+template <class Valor>
+struct TotaisListaDe {
+    Valor aPagar = 0;
+    Valor pago = 0;
+    void soma(Valor valorParcela, Valor valorPago) {
         if (valorPago != 0)
             pago += valorPago;
         else
             aPagar += valorParcela;
     }
 };
+using TotaisLista = TotaisListaDe<std::int64_t>;
 
 }  // namespace cp

@@ -7,10 +7,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <algorithm>
 
 #include "data/Modules.h"
 #include "data/SessionState.h"
 #include "logic/ListaSql.h"
+#include "payables/SaidaLista.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 #include "shell/JanelaPrincipal.h"
@@ -40,6 +42,7 @@ ListaContas::ListaContas(JanelaPrincipal& form)
     montaGrade();
     montaBarraPeriodo();
     montaBarraTotais();
+    Saida = new SaidaLista(*this, form);
 }
 
 ListaContas::~ListaContas() = default;
@@ -115,16 +118,33 @@ void ListaContas::MontaQuery2() {
         const Value& parcela = q.valueAt(i, colParcela);
         const auto* p = std::get_if<std::int64_t>(&pago);
         const auto* v = std::get_if<std::int64_t>(&parcela);
-        totais.soma(v ? static_cast<double>(*v) / 100.0 : 0.0,
-                    p ? static_cast<double>(*p) / 100.0 : 0.0);
+        totais.soma(v ? *v : 0, p ? *p : 0);
     }
     totalAPagar_ = totais.aPagar;
     totalPago_ = totais.pago;
-    Label2->setText(textoTotal(totalAPagar_));
-    Label15->setText(textoTotal(totalPago_));
+    mostraTotais();
+    if (!q.isEmpty()) q.first();
+}
+
+// Each total keeps its right edge and its designed width, and grows to the
+// left when its text needs more room, pushing its caption along, so a large
+// amount is never cut.
+void ListaContas::mostraTotais() {
+    Label2->setText(textoTotalCentavos(totalAPagar_));
+    Label15->setText(textoTotalCentavos(totalPago_));
+    const auto ajusta = [](QLabel* legenda, QLabel* valor, int xLegenda, int xValor, int largura,
+                           int direita) {
+        const QSize precisa = valor->sizeHint();
+        const int w = std::max(largura, precisa.width());
+        const int xv = std::min(xValor, direita - w);
+        valor->setGeometry(xv, valor->y(), w, std::max(16, precisa.height()));
+        legenda->move(std::min(xLegenda, xv - legenda->width()), legenda->y());
+    };
+    // The total paid first: the total to pay must end before its caption.
+    ajusta(Label27, Label15, 517, 581, 99, 581 + 99);
+    ajusta(Label9, Label2, 225, 299, 94, std::min(299 + 94, Label27->x() - 8));
     Label2->repaint();
     Label15->repaint();
-    if (!q.isEmpty()) q.first();
 }
 
 void ListaContas::BitBtn2Click() {

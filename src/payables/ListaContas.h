@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QObject>
 #include <QString>
+#include <cstdint>
 
 class QAction;
 class QFrame;
@@ -28,6 +29,7 @@ class DBEdit;
 class DBGrid;
 class Environment;
 class JanelaPrincipal;
+class SaidaLista;
 class TDM;
 class TDM2;
 struct SessionState;
@@ -54,8 +56,11 @@ class ListaContas : public QObject {
     void MontaQuery2();
     // The view button: unpaid only <-> all installments of the period.
     void BitBtn2Click();
-    double totalAPagar() const { return totalAPagar_; }
-    double totalPago() const { return totalPago_; }
+    // The totals in cents, and as numbers.
+    std::int64_t centavosAPagar() const { return totalAPagar_; }
+    std::int64_t centavosPago() const { return totalPago_; }
+    double totalAPagar() const { return static_cast<double>(totalAPagar_) / 100.0; }
+    double totalPago() const { return static_cast<double>(totalPago_) / 100.0; }
 
     // ----- The period bar -----
     // Copies the period row (posted or not) into the session, takes the
@@ -81,6 +86,9 @@ class ListaContas : public QObject {
     QMenu* PopupMenu1 = nullptr;
     QAction* Quitarestaconta1 = nullptr;
     QAction* Cancelarquitao1 = nullptr;
+    // Print preview, printing, PDF and spreadsheet copies of the list, at the
+    // end of the pop-up menu.
+    SaidaLista* Saida = nullptr;
 
     QFrame* Panel10 = nullptr;
     QLabel* Label22 = nullptr;
@@ -101,6 +109,7 @@ class ListaContas : public QObject {
     void montaGrade();
     void montaBarraPeriodo();
     void montaBarraTotais();
+    void mostraTotais();
     void expandePeriodo();
     void fechaPeriodo();
     void periodoNaSessao();
@@ -113,8 +122,8 @@ class ListaContas : public QObject {
     TDM& dm_;
     TDM2& dm2_;
 
-    double totalAPagar_ = 0;
-    double totalPago_ = 0;
+    std::int64_t totalAPagar_ = 0;  // cents
+    std::int64_t totalPago_ = 0;
     // The period as it stood when it was last widened (empty dates stay
     // empty). Kept as dates, so restoring it cannot misread a text.
     QDate periodoSalvoIni_;

@@ -1,0 +1,324 @@
+// Copies of a due list of 100,000 installments, against a plain fetch of the
+// same rows on the client's own interface in the same run.
+//
+//   BM_ExportaCsv_100k       copy of the list as shown + the spreadsheet file
+//                            written under a temporary name and renamed
+//   BM_ExportaCsvFundo_100k  the same as the operator runs it: on its own
+//                            thread, the window's event loop waiting for the end
+//   BM_SalvaPdf_100k         copy of the list + the PDF file
+//   BM_Previa_100k           the print preview's pages of the same list
+//   BM_RawFetch_100k         the list statement fetched through the client's
+//                            interface, every column read from the message
+//
+// Each reports "pico_MB": how far the process's peak resident memory rose
+// above its size before the benchmark (the peak is reset first). At the end
+// the ratios of the copies to the raw fetch are printed.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QPdfWriter>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "RawClient.h"
+#include "app/Form1.h"
+#include "data/Connection.h"
+#include "data/Modules.h"
+#include "logic/ListaSql.h"
+#include "payables/ExportaLista.h"
+#include "payables/ImpressaoLista.h"
+#include "payables/ListaContas.h"
+#include "payables/RelatorioLista.h"
+#include "payables/SaidaLista.h"
+#include "support/FbDatabases.h"
+#include "support/ProgramaEmTeste.h"
+#include "support/SuiteDatabases.h"
+#include "support/TestEnvironment.h"
+
+namespace {
+
+using namespace cp;
+using namespace cp::test;
+
+const QDate kIni(2024, 1, 1), kFim(2024, 12, 31);
+
+// 100,000 installments of 2024 over 1,000 accounts of 37 suppliers, every
+// fifth one paid; the program started on them in the all-installments view.
+struct Suite : ProgramaEmTeste {
+    TestEnvironment env;
+    std::unique_ptr<SuiteDatabases> dbs;
+    ListaContas* lista = nullptr;
+    QTemporaryDir saida;
+
+    Suite() {
+        dbs = std::make_unique<SuiteDatabases>(env.suiteDir());
+        fb::Attachment& a = dbs->shared();
+        a.execute(
+            "execute block as declare i integer = 1; begin while (i <= 1000) do begin "
+            "insert into CONTASPR (CODIGOCPR, ESTACAO, NATUREZA, DESCRICAO, NOMECLIFOR, NFISCAL) "
+            "values (:i, '01', 'P', 'MATERIA-PRIMA LOTE ' || :i, 'DISTRIBUIDORA ' || mod(:i, 37), "
+            ":i); i = i + 1; end end");
+        a.execute(
+            "execute block as declare i integer = 1; begin while (i <= 100000) do begin "
+            "insert into PARCELAS (CODIGOPARC, CODIGOCPR, ESTACAO, NUMPARCELA, VALORPARCELA, "
+            "DATAVENCIM, NUMDOCUMENTO, VALORPAGO, DATAPAGTO) values (:i, mod(:i, 1000) + 1, '01', "
+            ":i / 1000 + 1, mod(:i, 9973) + 0.37, dateadd(mod(:i, 366) day to date '2024-01-01'), "
+            ":i, iif(mod(:i, 5) = 0, mod(:i, 9973) + 0.37, null), "
+            "iif(mod(:i, 5) = 0, date '2024-06-30', null)); i = i + 1; end end");
+        a.execute("insert into ESTACOES (ESTACAO, DATBASNAM, USUARIO) values ('01', 'B01', ?)",
+                  {env.osUserName().toStdString()});
+        dbs->workstation().execute(
+            "insert into PERIODO (DATAINICIAL, DATAFINAL) values ('2024-01-01', '2024-12-31')");
+        dbs->release();
+        env.writeSuiteFile(QStringLiteral("BRUNDELO.INI"),
+                           "TEMPO PARA LOGOFF AUTOMATICO...................: 10\r\n");
+        env.writeSuiteFile(QStringLiteral("SaltaCP.db"), "");
+        if (!inicia(env, env.suiteDir())) qFatal("start-up ended: no settings file");
+        lista = form->lista.get();
+        form->show();
+        for (int i = 0; i < 10 && !form->activated(); ++i) QApplication::processEvents();
+        if (!form->activationCompleted() || !env.messages.isEmpty())
+            qFatal("start-up failed: %s", qPrintable(env.messages.join('\n')));
+        lista->BitBtn2Click();  // all installments
+        if (dm->Query2.rowCount() != 100000) qFatal("the list has the wrong number of rows");
+    }
+    ~Suite() { encerra(); }
+};
+
+// Made at first use and ended before the application object.
+std::unique_ptr<Suite> gSuite;
+Suite& suite() {
+    if (!gSuite) gSuite = std::make_unique<Suite>();
+    return *gSuite;
+}
+
+// ----- Peak memory -----
+
+long statusKb(const char* campo) {
+    std::ifstream f("/proc/self/status");
+    std::string linha;
+    const std::size_t n = std::strlen(campo);
+    while (std::getline(f, linha))
+        if (linha.compare(0, n, campo) == 0) return std::atol(linha.c_str() + n + 1);
+    return 0;
+}
+
+class Pico {
+  public:
+    Pico() {
+        malloc_trim(0);  // memory freed earlier is given back, so it is not reused unseen
+        std::ofstream("/proc/self/clear_refs") << "5";  // peak back to the present size
+        antes_ = statusKb("VmRSS");
+    }
+    double mb() const { return static_cast<double>(statusKb("VmHWM") - antes_) / 1024.0; }
+
+  private:
+    long antes_;
+};
+
+void BM_ExportaCsv_100k(benchmark::State& state) {
+    Suite& s = suite();
+    const QString caminho = s.saida.filePath(QStringLiteral("lista.csv"));
+    Pico pico;
+    for (auto _ : state) {
+        const RelatorioLista r = s.lista->Saida->copia();
+        Progresso p;
+        QSaveFile f(caminho);
+        if (!f.open(QIODevice::WriteOnly) || !escreveCsv(f, r, p) || !f.commit())
+            state.SkipWithError("the file was not written");
+    }
+    state.counters["pico_MB"] = pico.mb();
+    state.counters["arquivo_MB"] = static_cast<double>(QFile(caminho).size()) / 1048576.0;
+    state.SetItemsProcessed(state.iterations() * 100000);
+}
+
+void BM_ExportaCsvFundo_100k(benchmark::State& state) {
+    Suite& s = suite();
+    const QString caminho = s.saida.filePath(QStringLiteral("fundo.csv"));
+    Pico pico;
+    for (auto _ : state) {
+        QEventLoop espera;
+        bool gravada = false;
+        auto c = QObject::connect(s.lista->Saida, &SaidaLista::terminou,
+                                  [&](bool ok) { gravada = ok, espera.quit(); });
+        s.lista->Saida->gravaPlanilha(caminho);
+        espera.exec();
+        QObject::disconnect(c);
+        if (!gravada) state.SkipWithError("the file was not written");
+    }
+    state.counters["pico_MB"] = pico.mb();
+    state.SetItemsProcessed(state.iterations() * 100000);
+}
+
+void BM_SalvaPdf_100k(benchmark::State& state) {
+    Suite& s = suite();
+    const QString caminho = s.saida.filePath(QStringLiteral("lista.pdf"));
+    Pico pico;
+    for (auto _ : state) {
+        const RelatorioLista r = s.lista->Saida->copia();
+        Progresso p;
+        QSaveFile f(caminho);
+        if (!f.open(QIODevice::WriteOnly)) state.SkipWithError("the file was not opened");
+        bool ok = false;
+        {
+            QPdfWriter pdf(&f);
+            preparaPagina(pdf);
+            ok = desenhaRelatorio(pdf, r, p);
+        }
+        if (!ok || !f.commit()) state.SkipWithError("the file was not written");
+    }
+    state.counters["pico_MB"] = pico.mb();
+    state.counters["arquivo_MB"] = static_cast<double>(QFile(caminho).size()) / 1048576.0;
+    state.SetItemsProcessed(state.iterations() * 100000);
+}
+
+// The print preview's pages (painted on the window's thread, kept by the
+// preview as recorded pictures).
+void BM_Previa_100k(benchmark::State& state) {
+    Suite& s = suite();
+    Pico pico;
+    for (auto _ : state) {
+        const RelatorioLista r = s.lista->Saida->copia();
+        QPrinter impressora(QPrinter::HighResolution);
+        preparaPagina(impressora);
+        QPrintPreviewWidget previa(&impressora);
+        QObject::connect(&previa, &QPrintPreviewWidget::paintRequested, [&](QPrinter* p) {
+            Progresso progresso;
+            desenhaRelatorio(*p, r, progresso);
+        });
+        previa.updatePreview();
+        state.counters["paginas"] = previa.pageCount();
+    }
+    state.counters["pico_MB"] = pico.mb();
+    state.SetItemsProcessed(state.iterations() * 100000);
+}
+
+// The list statement on the client's interface: prepare, open, fetchNext into
+// the server's own message, each column read from its offset.
+void BM_RawFetch_100k(benchmark::State& state) {
+    using namespace Firebird;
+    Suite& s = suite();
+    static Raw raw = loadRaw();
+    IStatus* st = raw.master->getStatus();
+    CheckStatusWrapper status(st);
+    IXpbBuilder* dpb = raw.util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
+    dpb->insertString(&status, isc_dpb_user_name, "sysdba");
+    dpb->insertString(&status, isc_dpb_password, cp::kSenhaSysdba);
+    dpb->insertInt(&status, isc_dpb_sql_dialect, 3);
+    IAttachment* att =
+        raw.provider->attachDatabase(&status, s.dbs->sharedPath().c_str(),
+                                     dpb->getBufferLength(&status), dpb->getBuffer(&status));
+    dpb->dispose();
+    if ((status.getState() & IStatus::STATE_ERRORS) || !att) {
+        state.SkipWithError("raw attach failed");
+        st->dispose();
+        return;
+    }
+    const std::string sql = sqlLista(kIni, kFim, "");
+    std::vector<unsigned char> buffer;
+    Pico pico;
+    for (auto _ : state) {
+        ITransaction* tra = att->startTransaction(&status, 0, nullptr);
+        IStatement* stmt =
+            att->prepare(&status, tra, 0, sql.c_str(), 3, IStatement::PREPARE_PREFETCH_METADATA);
+        IMessageMetadata* meta = stmt->getOutputMetadata(&status);
+        const unsigned n = meta->getCount(&status);
+        std::vector<std::pair<unsigned, unsigned>> cols(n);  // type, offset
+        std::vector<unsigned> nulls(n);
+        for (unsigned i = 0; i < n; ++i) {
+            cols[i] = {meta->getType(&status, i) & ~1u, meta->getOffset(&status, i)};
+            nulls[i] = meta->getNullOffset(&status, i);
+        }
+        buffer.resize(meta->getMessageLength(&status));
+        IResultSet* rs = stmt->openCursor(&status, tra, nullptr, nullptr, meta, 0);
+        std::int64_t linhas = 0, soma = 0;
+        std::string texto;
+        while (rs->fetchNext(&status, buffer.data()) == IStatus::RESULT_OK) {
+            const unsigned char* b = buffer.data();
+            for (unsigned i = 0; i < n; ++i) {
+                std::int16_t nulo;
+                std::memcpy(&nulo, b + nulls[i], 2);
+                if (nulo) continue;
+                const auto [tipo, off] = cols[i];
+                if (tipo == SQL_VARYING) {
+                    std::uint16_t len;
+                    std::memcpy(&len, b + off, 2);
+                    texto.assign(reinterpret_cast<const char*>(b + off + 2), len);
+                    benchmark::DoNotOptimize(texto.data());
+                } else if (tipo == SQL_INT64) {
+                    std::int64_t v;
+                    std::memcpy(&v, b + off, 8);
+                    soma += v;
+                } else if (tipo == SQL_LONG || tipo == SQL_TYPE_DATE) {
+                    std::int32_t v;
+                    std::memcpy(&v, b + off, 4);
+                    soma += v;
+                }
+            }
+            ++linhas;
+        }
+        benchmark::DoNotOptimize(soma);
+        rs->close(&status);
+        meta->release();
+        stmt->free(&status);
+        tra->commit(&status);
+        if (linhas != 100000) state.SkipWithError("wrong row count");
+    }
+    state.counters["pico_MB"] = pico.mb();
+    att->detach(&status);
+    st->dispose();
+    state.SetItemsProcessed(state.iterations() * 100000);
+}
+
+BENCHMARK(BM_RawFetch_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ExportaCsv_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ExportaCsvFundo_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_SalvaPdf_100k)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_Previa_100k)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Keeps each run's time so the ratios to the raw fetch can be printed.
+class Razoes : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
+                tempos_[r.benchmark_name()] = r.GetAdjustedRealTime();
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        const auto raw = tempos_.find("BM_RawFetch_100k/iterations:5");
+        if (raw == tempos_.end() || raw->second <= 0) return;
+        for (const auto& [nome, t] : tempos_)
+            if (nome != raw->first)
+                std::printf("%s / raw fetch: %.2f\n", nome.c_str(), t / raw->second);
+    }
+
+  private:
+    std::map<std::string, double> tempos_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    Razoes reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    gSuite.reset();
+    return 0;
+}

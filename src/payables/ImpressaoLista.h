@@ -1,0 +1,27 @@
+// The due list on paper: the pages the printer, the print preview and the
+// PDF file receive. Each page has the list's title, period and view, the
+// work area, the operator and when the copy was made at its head, and
+// "página N de M" at its foot. The rows follow in the list's order, each
+// due date closed by its subtotal (to pay and paid); then the subtotals per
+// supplier and the two totals exactly as the list shows them.
+//
+// Painting uses only QPainter on a paged device, so a PDF or a printer copy
+// may be painted off the window's thread.
+#pragma once
+
+class QPagedPaintDevice;
+
+namespace cp {
+
+struct Progresso;
+struct RelatorioLista;
+
+// A4 landscape with 10 mm margins, the page the copy is laid out for.
+void preparaPagina(QPagedPaintDevice& device);
+
+// Paints the whole copy on `device` (a new page per page). False when
+// cancelled through `progresso`; throws std::runtime_error when the device
+// cannot be painted on (a file that cannot be written).
+bool desenhaRelatorio(QPagedPaintDevice& device, const RelatorioLista& r, Progresso& progresso);
+
+}  // namespace cp

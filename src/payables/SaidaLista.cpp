@@ -1,0 +1,289 @@
+#include "payables/SaidaLista.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+#include <stdexcept>
+
+#include "data/Cp1252.h"
+#include "data/Modules.h"
+#include "payables/ExportaLista.h"
+#include "payables/ImpressaoLista.h"
+#include "payables/ListaContas.h"
+#include "payables/RelatorioLista.h"
+#include "shell/DataWidgets.h"
+#include "shell/ErrorHandler.h"
+#include "shell/JanelaPrincipal.h"
+
+namespace cp {
+
+// One copy being written off the window's thread. The thread sees only this.
+struct SaidaLista::Tarefa {
+    RelatorioLista relatorio;
+    Progresso progresso;
+    QString caminho;
+    std::function<bool(Tarefa&)> escreve;  // false: cancelled
+    std::shared_ptr<QPrinter> impressora;  // a printer copy
+    bool gravada = false;
+    QString erro;
+};
+
+namespace {
+
+// Writes through a file that takes the final name only when complete.
+template <class Escreve>
+bool emArquivo(const QString& caminho, Escreve escreve) {
+    QSaveFile f(caminho);
+    if (!f.open(QIODevice::WriteOnly)) throw std::runtime_error(f.errorString().toStdString());
+    if (!escreve(f)) {
+        f.cancelWriting();
+        return false;
+    }
+    if (!f.commit()) throw std::runtime_error(f.errorString().toStdString());
+    return true;
+}
+
+QAction* acao(QMenu* menu, QWidget* grade, const char* nome, const QString& texto,
+              const QKeySequence& atalho = {}) {
+    auto* a = new QAction(texto, menu);
+    a->setObjectName(QLatin1String(nome));
+    if (!atalho.isEmpty()) {
+        a->setShortcut(atalho);
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        grade->addAction(a);  // the shortcut works while the list has the focus
+    }
+    menu->addAction(a);
+    return a;
+}
+
+}  // namespace
+
+SaidaLista::SaidaLista(ListaContas& lista, JanelaPrincipal& form)
+    : QObject(&lista), lista_(lista), form_(form) {
+    QMenu* menu = lista_.PopupMenu1;
+    QWidget* grade = lista_.DBGrid5;
+    menu->addSeparator();
+    Visualizar = acao(menu, grade, "Visualizar", QStringLiteral("Visualizar impressão da lista"),
+                      QKeySequence(Qt::CTRL | Qt::Key_P));
+    Imprimir = acao(menu, grade, "Imprimir", QStringLiteral("Imprimir a lista..."));
+    SalvarPdf = acao(menu, grade, "SalvarPdf", QStringLiteral("Salvar a lista em PDF..."));
+    ExportarPlanilha =
+        acao(menu, grade, "ExportarPlanilha", QStringLiteral("Exportar a lista para planilha..."),
+             QKeySequence(Qt::CTRL | Qt::Key_E));
+    Environment& env = form_.env;
+    connectGuarded(env, Visualizar, &QAction::triggered, this, [this] { visualizaImpressao(); });
+    connectGuarded(env, Imprimir, &QAction::triggered, this, [this] { imprime(); });
+    connectGuarded(env, SalvarPdf, &QAction::triggered, this, [this] { salvaPdf(); });
+    connectGuarded(env, ExportarPlanilha, &QAction::triggered, this, [this] { exportaPlanilha(); });
+
+    perguntaArquivo = [this](const QString& titulo, const QString& sugestao,
+                             const QString& filtro) {
+        return QFileDialog::getSaveFileName(&form_, titulo, sugestao, filtro);
+    };
+}
+
+SaidaLista::~SaidaLista() {
+    // The window is going: a copy still being written is dropped.
+    if (thread_) {
+        tarefa_->progresso.cancelado = true;
+        thread_->wait();
+        delete thread_;
+    }
+}
+
+RelatorioLista SaidaLista::copia() const {
+    RelatorioLista r;
+    const SessionState& s = form_.sessao;
+    r.titulo = form_.Label8->text();
+    r.apenasAPagar = !s.FiltroAPagar.empty();
+    r.inicio = s.DataIniPeriodo;
+    r.fim = s.DataFimPeriodo;
+    r.areaTrabalho = fromCp1252(s.Estacao.str());
+    r.operador = fromCp1252(s.NomeUsuario.str());
+    r.emitidoEm = form_.env.now();
+    r.linhas = copiaLinhas(form_.DM->Query2);
+    r.totalAPagar = lista_.centavosAPagar();
+    r.totalPago = lista_.centavosPago();
+    return r;
+}
+
+QString SaidaLista::nomeSugerido(const QString& extensao) const {
+    QString pasta = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (pasta.isEmpty()) pasta = QDir::homePath();
+    const SessionState& s = form_.sessao;
+    const auto dia = [](const QDate& d) {
+        return d.isValid() ? d.toString(QStringLiteral("dd-MM-yyyy")) : QStringLiteral("sem-data");
+    };
+    return QDir(pasta).filePath(QStringLiteral("Contas a Pagar %1 a %2.%3")
+                                    .arg(dia(s.DataIniPeriodo), dia(s.DataFimPeriodo), extensao));
+}
+
+QString SaidaLista::pergunta(const QString& titulo, const QString& extensao,
+                             const QString& filtro) {
+    QString caminho = perguntaArquivo(titulo, nomeSugerido(extensao), filtro);
+    if (caminho.isEmpty()) return {};
+    if (QFileInfo(caminho).suffix().isEmpty()) caminho += QLatin1Char('.') + extensao;
+    return caminho;
+}
+
+void SaidaLista::salvaPdf() {
+    if (ocupada()) return;
+    const QString caminho = pergunta(QStringLiteral("Salvar a lista em PDF"), QStringLiteral("pdf"),
+                                     QStringLiteral("Documento PDF (*.pdf)"));
+    if (!caminho.isEmpty()) gravaPdf(caminho);
+}
+
+void SaidaLista::exportaPlanilha() {
+    if (ocupada()) return;
+    const QString caminho = pergunta(QStringLiteral("Exportar a lista para planilha"),
+                                     QStringLiteral("csv"), QStringLiteral("Planilha CSV (*.csv)"));
+    if (!caminho.isEmpty()) gravaPlanilha(caminho);
+}
+
+bool SaidaLista::gravaPdf(const QString& caminho) {
+    if (ocupada()) return false;
+    auto t = std::make_unique<Tarefa>();
+    t->relatorio = copia();
+    t->caminho = caminho;
+    t->escreve = [](Tarefa& t) {
+        return emArquivo(t.caminho, [&t](QSaveFile& f) {
+            QPdfWriter pdf(&f);
+            pdf.setTitle(t.relatorio.titulo);
+            pdf.setCreator(QStringLiteral("Contas a Pagar"));
+            preparaPagina(pdf);
+            return desenhaRelatorio(pdf, t.relatorio, t.progresso);
+        });
+    };
+    return inicia(std::move(t), QStringLiteral("Gravando a lista em PDF..."));
+}
+
+bool SaidaLista::gravaPlanilha(const QString& caminho) {
+    if (ocupada()) return false;
+    auto t = std::make_unique<Tarefa>();
+    t->relatorio = copia();
+    t->caminho = caminho;
+    t->escreve = [](Tarefa& t) {
+        return emArquivo(t.caminho,
+                         [&t](QSaveFile& f) { return escreveCsv(f, t.relatorio, t.progresso); });
+    };
+    return inicia(std::move(t), QStringLiteral("Exportando a lista para planilha..."));
+}
+
+void SaidaLista::imprime() {
+    if (ocupada()) return;
+    auto impressora = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    preparaPagina(*impressora);
+    QPrintDialog dialogo(impressora.get(), &form_);
+    dialogo.setWindowTitle(QStringLiteral("Imprimir a lista"));
+    if (dialogo.exec() != QDialog::Accepted) return;
+    auto t = std::make_unique<Tarefa>();
+    t->relatorio = copia();
+    t->impressora = impressora;
+    t->escreve = [](Tarefa& t) {
+        return desenhaRelatorio(*t.impressora, t.relatorio, t.progresso);
+    };
+    inicia(std::move(t), QStringLiteral("Imprimindo a lista..."));
+}
+
+void SaidaLista::visualizaImpressao() {
+    if (ocupada() || previa_) return;
+    auto impressora = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    preparaPagina(*impressora);
+    auto relatorio = std::make_shared<RelatorioLista>(copia());
+    auto* dialogo = new QPrintPreviewDialog(impressora.get(), &form_);
+    dialogo->setAttribute(Qt::WA_DeleteOnClose);
+    dialogo->setWindowTitle(QStringLiteral("Visualizar impressão - ") + relatorio->titulo);
+    dialogo->resize(1000, 720);
+    previa_ = dialogo;
+    // The preview asks for its pages on the window's thread; a long list
+    // shows its progress and may be cancelled, which closes the preview.
+    connect(dialogo, &QPrintPreviewDialog::paintRequested, this,
+            [this, relatorio, impressora, dialogo](QPrinter* p) {
+                Progresso progresso;
+                QProgressDialog barra(QStringLiteral("Preparando a visualização..."),
+                                      QStringLiteral("Cancelar"), 0, 1000, &form_);
+                barra.setWindowModality(Qt::WindowModal);
+                barra.setMinimumDuration(400);
+                barra.setAutoClose(false);
+                barra.setAutoReset(false);
+                progresso.aCadaPasso = [&] {
+                    const int total = std::max(1, progresso.total.load());
+                    barra.setValue(static_cast<int>(1000LL * progresso.feito / total));
+                    if (barra.wasCanceled()) progresso.cancelado = true;
+                };
+                bool completa = false;
+                guarded(form_.env, [&] { completa = desenhaRelatorio(*p, *relatorio, progresso); });
+                if (!completa) QTimer::singleShot(0, dialogo, &QDialog::reject);
+            });
+    dialogo->open();
+}
+
+bool SaidaLista::inicia(std::unique_ptr<Tarefa> t, const QString& rotulo) {
+    tarefa_ = std::move(t);
+    Tarefa* tarefa = tarefa_.get();
+    auto* barra = new QProgressDialog(rotulo, QStringLiteral("Cancelar"), 0, 1000, &form_);
+    barra->setObjectName(QStringLiteral("ProgressoLista"));
+    barra->setWindowModality(Qt::WindowModal);
+    barra->setMinimumDuration(400);
+    barra->setAutoClose(false);
+    barra->setAutoReset(false);
+    barra->setValue(0);
+    connect(barra, &QProgressDialog::canceled, this,
+            [tarefa] { tarefa->progresso.cancelado = true; });
+    progresso_ = barra;
+    auto* relogio = new QTimer(barra);
+    connect(relogio, &QTimer::timeout, this, &SaidaLista::acompanha);
+    relogio->start(100);
+
+    thread_ = QThread::create([tarefa] {
+        try {
+            tarefa->gravada = tarefa->escreve(*tarefa);
+        } catch (const std::exception& e) {
+            tarefa->erro = QString::fromUtf8(e.what());
+        } catch (...) {
+            tarefa->erro = QStringLiteral("erro desconhecido");
+        }
+    });
+    connect(thread_, &QThread::finished, this, &SaidaLista::concluiu, Qt::QueuedConnection);
+    thread_->start();
+    return true;
+}
+
+void SaidaLista::acompanha() {
+    if (!tarefa_ || !progresso_) return;
+    if (progresso_->wasCanceled()) tarefa_->progresso.cancelado = true;
+    const int total = std::max(1, tarefa_->progresso.total.load());
+    progresso_->setValue(static_cast<int>(1000LL * tarefa_->progresso.feito / total));
+}
+
+void SaidaLista::concluiu() {
+    if (!thread_) return;
+    thread_->wait();
+    delete thread_;
+    thread_ = nullptr;
+    std::unique_ptr<Tarefa> t = std::move(tarefa_);
+    if (progresso_) {
+        progresso_->hide();
+        progresso_->deleteLater();
+    }
+    if (!t->erro.isEmpty())
+        form_.env.showMessage(t->caminho.isEmpty()
+                                  ? QStringLiteral("A lista não pôde ser impressa: %1").arg(t->erro)
+                                  : QStringLiteral("A lista não pôde ser gravada em %1: %2")
+                                        .arg(QDir::toNativeSeparators(t->caminho), t->erro));
+    emit terminou(t->gravada, t->caminho);
+}
+
+}  // namespace cp
