@@ -69,8 +69,4 @@ QString textoTotal(double valor) {
     return QStringLiteral("R$ ") + fromCp1252(formatFloat("#,###,##0.00", valor));
 }
 
-QString textoTotalCentavos(std::int64_t centavos) {
-    return QStringLiteral("R$ ") + fromCp1252(formatScaled("#,###,##0.00", centavos, 2));
-}
-
 }  // namespace cp

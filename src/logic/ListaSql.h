@@ -36,14 +36,12 @@ std::string valorComPonto(std::int64_t centavos);
 // separators of the program's locale ("R$ 1.234,56" under Brazilian
 // conventions), rounded as the pattern rounds the binary value.
 QString textoTotal(double valor);
-// The same for an exact amount in cents.
-QString textoTotalCentavos(std::int64_t centavos);
 
 // The two list totals. A row counts in exactly one: what was paid when its
 // paid amount is not zero, otherwise its installment amount still to pay. A
-// null amount counts as zero. The list sums in exact cents (TotaisLista): a
-// binary floating-point sum drifts by whole cents over a long list (31
-// cents over 100,000 installments of a few million each).
+// null amount counts as zero. The list itself sums in binary floating point,
+// as it always showed them (TotaisLista); subtotals of the list's copies sum
+// the same rule in exact cents (TotaisListaDe<std::int64_t>).
 template <class Valor>
 struct TotaisListaDe {
     Valor aPagar = 0;
@@ -55,6 +53,6 @@ struct TotaisListaDe {
             aPagar += valorParcela;
     }
 };
-using TotaisLista = TotaisListaDe<std::int64_t>;
+using TotaisLista = TotaisListaDe<double>;
 
 }  // namespace cp

@@ -142,10 +142,10 @@ bool escreveCsv(QIODevice& out, const RelatorioLista& r, Progresso& progresso) {
     subtotais(e, subtotaisPorFornecedor(r.linhas), false);
     e.fimLinha();
     e.campo(QStringLiteral("Total a pagar R$"));
-    e.numero(valorVirgula(r.totalAPagar));
+    e.numero(totalVirgula(r.totalAPagar));
     e.fimLinha();
     e.campo(QStringLiteral("Total pago R$"));
-    e.numero(valorVirgula(r.totalPago));
+    e.numero(totalVirgula(r.totalPago));
     e.fimLinha();
     e.descarrega();
     progresso.feito = n + 1;

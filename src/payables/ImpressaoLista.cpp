@@ -319,12 +319,12 @@ class Desenho {
             case Item::TotalAPagar:
                 p.setFont(negrito_);
                 texto(0, largura_, y, kE,
-                      QStringLiteral("Total a pagar: ") + textoTotalCentavos(r_.totalAPagar));
+                      QStringLiteral("Total a pagar: ") + textoTotal(r_.totalAPagar));
                 break;
             case Item::TotalPago:
                 p.setFont(negrito_);
                 texto(0, largura_, y, kE,
-                      QStringLiteral("Total pago: ") + textoTotalCentavos(r_.totalPago));
+                      QStringLiteral("Total pago: ") + textoTotal(r_.totalPago));
                 break;
         }
     }

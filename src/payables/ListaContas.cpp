@@ -118,7 +118,8 @@ void ListaContas::MontaQuery2() {
         const Value& parcela = q.valueAt(i, colParcela);
         const auto* p = std::get_if<std::int64_t>(&pago);
         const auto* v = std::get_if<std::int64_t>(&parcela);
-        totais.soma(v ? *v : 0, p ? *p : 0);
+        totais.soma(v ? static_cast<double>(*v) / 100.0 : 0.0,
+                    p ? static_cast<double>(*p) / 100.0 : 0.0);
     }
     totalAPagar_ = totais.aPagar;
     totalPago_ = totais.pago;
@@ -130,8 +131,8 @@ void ListaContas::MontaQuery2() {
 // left when its text needs more room, pushing its caption along, so a large
 // amount is never cut.
 void ListaContas::mostraTotais() {
-    Label2->setText(textoTotalCentavos(totalAPagar_));
-    Label15->setText(textoTotalCentavos(totalPago_));
+    Label2->setText(textoTotal(totalAPagar_));
+    Label15->setText(textoTotal(totalPago_));
     const auto ajusta = [](QLabel* legenda, QLabel* valor, int xLegenda, int xValor, int largura,
                            int direita) {
         const QSize precisa = valor->sizeHint();

@@ -56,11 +56,8 @@ class ListaContas : public QObject {
     void MontaQuery2();
     // The view button: unpaid only <-> all installments of the period.
     void BitBtn2Click();
-    // The totals in cents, and as numbers.
-    std::int64_t centavosAPagar() const { return totalAPagar_; }
-    std::int64_t centavosPago() const { return totalPago_; }
-    double totalAPagar() const { return static_cast<double>(totalAPagar_) / 100.0; }
-    double totalPago() const { return static_cast<double>(totalPago_) / 100.0; }
+    double totalAPagar() const { return totalAPagar_; }
+    double totalPago() const { return totalPago_; }
 
     // ----- The period bar -----
     // Copies the period row (posted or not) into the session, takes the
@@ -122,8 +119,8 @@ class ListaContas : public QObject {
     TDM& dm_;
     TDM2& dm2_;
 
-    std::int64_t totalAPagar_ = 0;  // cents
-    std::int64_t totalPago_ = 0;
+    double totalAPagar_ = 0;
+    double totalPago_ = 0;
     // The period as it stood when it was last widened (empty dates stay
     // empty). Kept as dates, so restoring it cannot misread a text.
     QDate periodoSalvoIni_;

@@ -117,6 +117,16 @@ QString valorVirgula(std::optional<std::int64_t> centavos) {
     return QString::fromLatin1(buf);
 }
 
+QString totalVirgula(double valor) {
+    // Rounded as the list's total label rounds the same binary value.
+    char buf[400];
+    std::snprintf(buf, sizeof buf, "%.2f", valor);
+    QString s = QString::fromLatin1(buf);
+    if (s == QLatin1String("-0.00")) s = QStringLiteral("0.00");
+    s.replace(QLatin1Char('.'), QLatin1Char(','));
+    return s;
+}
+
 QString textoExibicao(bool apenasAPagar) {
     return apenasAPagar ? QStringLiteral("apenas as parcelas a pagar")
                         : QStringLiteral("todas as parcelas (pagas e a pagar)");

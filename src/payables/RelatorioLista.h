@@ -43,9 +43,9 @@ struct RelatorioLista {
     QString operador;          // the operator's name
     QDateTime emitidoEm;       // when the copy was asked for
     std::vector<LinhaLista> linhas;
-    // The two totals exactly as the list computed and shows them, in cents.
-    std::int64_t totalAPagar = 0;
-    std::int64_t totalPago = 0;
+    // The two totals exactly as the list computed and shows them.
+    double totalAPagar = 0;
+    double totalPago = 0;
 };
 
 // The visible rows of the due list (Query2), in order, as shown.
@@ -81,6 +81,9 @@ struct Progresso {
 QString dataCompleta(const QDate& d);
 // Cents with a decimal comma and no grouping ("-1234,56"); empty for none.
 QString valorVirgula(std::optional<std::int64_t> centavos);
+// A binary total rounded to two decimals as the list's totals are, with a
+// decimal comma and no grouping.
+QString totalVirgula(double valor);
 // "apenas as parcelas a pagar" / "todas as parcelas (pagas e a pagar)".
 QString textoExibicao(bool apenasAPagar);
 

@@ -114,8 +114,8 @@ RelatorioLista SaidaLista::copia() const {
     r.operador = fromCp1252(s.NomeUsuario.str());
     r.emitidoEm = form_.env.now();
     r.linhas = copiaLinhas(form_.DM->Query2);
-    r.totalAPagar = lista_.centavosAPagar();
-    r.totalPago = lista_.centavosPago();
+    r.totalAPagar = lista_.totalAPagar();
+    r.totalPago = lista_.totalPago();
     return r;
 }
 
