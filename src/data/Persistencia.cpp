@@ -93,33 +93,26 @@ std::string textoDaColuna(RecordSet& rs, const char* coluna) {
 // ----- The due list's account column -----
 
 // The list joins the installment with its account; the only account column
-// the operator may type into is NFISCAL. Its changes are written to the
-// account here, one row exactly, before the installment columns are written
-// by the list's own rule (PARCELAS, by key).
-void gravaNotaFiscalDaLista(RecordSet& lista) {
+// the operator may type into is NFISCAL. Its change is written to the
+// account, one row exactly, in the transaction that writes the installment
+// columns of the same list row (PARCELAS, by key): the row lands whole or not
+// at all, and a refused row stays pending with both parts.
+void gravaNotaFiscalDaLista(fb::Transaction& tr, const RecordSet& lista, const ChangeEntry& e) {
     const int colNF = lista.fieldIndex("NFISCAL");
     const int colConta = lista.fieldIndex("CODIGOCPR_1");
-    if (colNF < 0 || colConta < 0) return;
-    for (const ChangeEntry& e : lista.changes()) {
-        if (e.kind != ChangeKind::Update) continue;
-        if (e.current.at(colNF) == e.original.at(colNF)) continue;
-        fb::Value nf;
-        if (auto* s = std::get_if<std::string>(&e.current.at(colNF))) nf = *s;
-        fb::Value conta;
-        if (auto* n = std::get_if<std::int64_t>(&e.original.at(colConta))) conta = *n;
-        fb::Transaction tr = lista.connection().attachment().startTransaction();
-        const std::int64_t n =
-            tr.execute("Update CONTASPR set NFISCAL = ? where CODIGOCPR = ?", {nf, conta});
-        if (n != 1) {
-            tr.rollback();
-            throw GravacaoPendente(
-                "Não foi possível gravar a nota fiscal digitada na lista: a conta " +
-                valorTexto(lista.fields()[colConta], e.original.at(colConta)) +
-                (n == 0 ? " não existe mais." : " não é única (há mais de uma com esse código).") +
-                "\nA alteração continua pendente.");
-        }
-        tr.commit();
-    }
+    if (colNF < 0 || colConta < 0 || e.kind != ChangeKind::Update) return;
+    if (e.current.at(colNF) == e.original.at(colNF)) return;
+    fb::Value nf;
+    if (auto* s = std::get_if<std::string>(&e.current.at(colNF))) nf = *s;
+    fb::Value conta;
+    if (auto* n = std::get_if<std::int64_t>(&e.original.at(colConta))) conta = *n;
+    const std::int64_t n =
+        tr.execute("Update CONTASPR set NFISCAL = ? where CODIGOCPR = ?", {nf, conta});
+    if (n != 1)
+        throw DataError(
+            "a nota fiscal digitada na lista não pode ser gravada: a conta " +
+            valorTexto(lista.fields()[colConta], e.original.at(colConta)) +
+            (n == 0 ? " não existe mais" : " não é única (há mais de uma com esse código)"));
 }
 
 // Tries the pending changes of a set about to be closed once more; what still
@@ -274,10 +267,10 @@ void instalaPersistencia(TDM& dm, TDM2& dm2, SessionState& sessao, Environment& 
             "Parcelas novas são lançadas nos detalhes da conta (\"Detalhes da Conta\" ou "
             "\"Nova conta\"), não na lista.");
     };
-    dm.Query2.afterPost = [](RecordSet& rs) {
-        gravaNotaFiscalDaLista(rs);
-        gravaEReleia(rs);
+    dm.Query2.companionWrite = [m](fb::Transaction& tr, const ChangeEntry& e) {
+        gravaNotaFiscalDaLista(tr, m->Query2, e);
     };
+    dm.Query2.afterPost = [](RecordSet& rs) { gravaEReleia(rs); };
     dm.Query2.afterDelete = [](RecordSet& rs) { gravaEReleia(rs); };
     dm.Query2.beforeClose = [e](RecordSet& rs) { avisaDescarteAoFechar(rs, *e); };
 

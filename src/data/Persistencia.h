@@ -12,8 +12,9 @@
 //   list is written to PARCELAS, the installment found by its key
 //   CODIGOPARC + CODIGOCPR as read; only the installment's own columns are
 //   set, with parameters. The one account column the list lets the operator
-//   type into, NFISCAL, is written to the CONTASPR rows of the installment's
-//   account (B.CodigoCPR). A row deleted from the list deletes that
+//   type into, NFISCAL, is written to the CONTASPR row of the installment's
+//   account (B.CodigoCPR), in the same transaction as the installment's
+//   columns: a list row is written whole or not at all. A row deleted from the list deletes that
 //   installment. New rows cannot be started in the list: installments are
 //   created in the account details, where they get their keys.
 // - Suppliers are never removed by this program, whatever their trade name:

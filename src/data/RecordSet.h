@@ -21,6 +21,10 @@
 
 #include "data/Field.h"
 
+namespace fb {
+class Transaction;
+}
+
 namespace cp {
 
 class Connection;
@@ -204,6 +208,17 @@ class RecordSet {
     // ----- Events -----
     Event beforeInsert, afterInsert, afterPost, afterDelete, afterScroll, beforeClose;
     ErrorEvent onPostError;
+
+    // Writes to other tables that belong to a logged change, made by the
+    // apply in its own transaction just before the change's statement (also
+    // when the change leaves the update table as it was). When set, each
+    // change is written under a savepoint: a change whose companion write
+    // throws, or whose own statement fails or finds no row, leaves nothing of
+    // itself in the database and stays in the log (the exception's text is
+    // its reason), while the changes written are committed with the one
+    // commit of the apply.
+    using CompanionWrite = std::function<void(fb::Transaction&, const ChangeEntry&)>;
+    CompanionWrite companionWrite;
 
     struct Impl;
 

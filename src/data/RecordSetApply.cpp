@@ -243,22 +243,36 @@ int RecordSet::applyUpdates(int maxErrors) {
     std::vector<bool> written(log_.size(), false);
     int failed = 0;
     bool rolledBack = false;
+    // With companion writes a change spans several statements: a savepoint
+    // per change makes it land whole or not at all.
+    const bool perChange = static_cast<bool>(companionWrite);
     for (std::size_t i = 0; i < log_.size(); ++i) {
         Statement st = statementFor(log_[i]);
-        if (st.sql.empty()) {
+        if (st.sql.empty() && !perChange) {
             written[i] = true;
             continue;
         }
+        if (perChange) tr.execute("savepoint CP_ALTERACAO");
         std::vector<fb::Value> params;
         params.reserve(st.params.size());
         for (std::size_t k = 0; k < st.params.size(); ++k)
             params.push_back(detail::toFb(st.params[k], fields_[st.paramColumns[k]].type));
-        std::int64_t n = 0;
-        try {
-            n = tr.execute(st.sql, params);
-        } catch (const fb::Error& e) {
-            log_[i].error = e.what();
-            ++failed;
+        std::int64_t n = 1;  // a change with nothing of its own to write
+        if (perChange) {
+            try {
+                companionWrite(tr, log_[i]);
+            } catch (const std::exception& e) {
+                log_[i].error = e.what();
+                ++failed;
+            }
+        }
+        if (log_[i].error.empty() && !st.sql.empty()) {
+            try {
+                n = tr.execute(st.sql, params);
+            } catch (const fb::Error& e) {
+                log_[i].error = e.what();
+                ++failed;
+            }
         }
         if (log_[i].error.empty()) {
             if (n == 1) {
@@ -274,6 +288,9 @@ int RecordSet::applyUpdates(int maxErrors) {
                 break;
             }
         }
+        if (perChange)
+            tr.execute(written[i] ? "release savepoint CP_ALTERACAO only"
+                                  : "rollback to savepoint CP_ALTERACAO");
         if (maxErrors >= 0 && failed > maxErrors) {
             rolledBack = true;
             break;
