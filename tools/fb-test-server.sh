@@ -11,7 +11,8 @@
 # SYSDBA logs in. The server then runs until standard input ends (the test
 # program that started the script closed its pipe, or died) or the script
 # gets SIGINT, SIGTERM or SIGHUP; the script then stops the server and
-# removes DIR. Exit status 3: the port was taken (try another).
+# removes DIR. Exit status 3: the port was taken (try another). A line
+# "restart" on standard input restarts the server (see the end).
 #
 # Clients reach it as localhost/PORT:ALIAS; fbsvcmgr as localhost/PORT:service_mgr.
 # Aliases live in DIR/databases.conf, which the server reads again on every
@@ -106,31 +107,68 @@ listening() {
 listening && exit 3
 
 # The server dies with this script even when the script is killed outright.
-setpriv --pdeathsig KILL /usr/sbin/firebird </dev/null >"$DIR/server.out" 2>&1 &
-SERVER_PID=$!
+start_server() {
+  setpriv --pdeathsig KILL /usr/sbin/firebird </dev/null >>"$DIR/server.out" 2>&1 &
+  SERVER_PID=$!
+}
 
 # Ready when the server on the port is this one (it names this folder as its
 # root) and SYSDBA logs in.
-ready=0
-for _ in $(seq 1 $((WAIT_SECONDS * 10))); do
-  if ! kill -0 "$SERVER_PID" 2>/dev/null; then
-    SERVER_PID=
-    fail "the server ended at start: $(cat "$DIR/server.out")"
-  fi
-  if listening; then
-    root=$(fbsvcmgr "localhost/$PORT:service_mgr" -user sysdba -password "$PASSWORD" \
-      info_get_env 2>/dev/null || true)
-    case "$root" in
-      "Server root: $DIR/"*) ready=1; break ;;
-      "Server root: "*) exit 3 ;;
-    esac
-  fi
-  sleep 0.1
-done
-[ "$ready" = 1 ] || fail "the server did not answer on port $PORT within ${WAIT_SECONDS}s"
+wait_ready() {
+  for _ in $(seq 1 $((WAIT_SECONDS * 10))); do
+    if ! kill -0 "$SERVER_PID" 2>/dev/null; then
+      SERVER_PID=
+      fail "the server ended at start: $(cat "$DIR/server.out")"
+    fi
+    if listening; then
+      root=$(fbsvcmgr "localhost/$PORT:service_mgr" -user sysdba -password "$PASSWORD" \
+        info_get_env 2>/dev/null || true)
+      case "$root" in
+        "Server root: $DIR/"*) return 0 ;;
+        "Server root: "*) exit 3 ;;
+      esac
+    fi
+    sleep 0.1
+  done
+  fail "the server did not answer on port $PORT within ${WAIT_SECONDS}s"
+}
+
+# Stops the server the way an administrator restarts the service: a
+# termination request, then a kill if it lingers (it waits for attached
+# clients). Its clients lose their attachments; the databases stay.
+stop_server() {
+  kill -TERM "$SERVER_PID" 2>/dev/null || true
+  for _ in $(seq 1 30); do
+    kill -0 "$SERVER_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -KILL "$SERVER_PID" 2>/dev/null || true
+  wait "$SERVER_PID" 2>/dev/null || true
+  SERVER_PID=
+  for _ in $(seq 1 100); do
+    listening || break
+    sleep 0.1
+  done
+}
+
+start_server
+wait_ready
 
 echo "ready $PORT"
 # The caller may stop reading now.
 exec >/dev/null 2>&1
-# Until standard input ends; a line on it changes nothing.
-while IFS= read -r _; do :; done || true
+# Until standard input ends. The line "restart" stops the server and starts
+# it again on the same folder, port and databases; once it answers again the
+# number of restarts so far is written to DIR/restarts. Other lines change
+# nothing.
+restarts=0
+while IFS= read -r line; do
+  if [ "$line" = restart ]; then
+    stop_server
+    start_server
+    wait_ready
+    restarts=$((restarts + 1))
+    echo "$restarts" >"$DIR/restarts.new"
+    mv "$DIR/restarts.new" "$DIR/restarts"
+  fi
+done || true

@@ -224,6 +224,21 @@ void FbServerInstance::stop() {
     keeper_ = -1;
 }
 
+void FbServerInstance::restart() {
+    if (keeper_ <= 0) throw std::runtime_error("The test server is not running");
+    const char line[] = "restart\n";
+    if (::write(input_, line, sizeof line - 1) != static_cast<ssize_t>(sizeof line - 1))
+        throw std::runtime_error("Cannot ask the test server to restart: " +
+                                 std::string(std::strerror(errno)));
+    ++restarts_;
+    const auto deadline = Clock::now() + std::chrono::seconds(60);
+    while (std::atoi(readFile(dir_ + "/restarts").c_str()) < restarts_) {
+        if (Clock::now() > deadline || ::waitpid(keeper_, nullptr, WNOHANG) == keeper_)
+            throw std::runtime_error("The test server did not come back after a restart");
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
 bool FbServerInstance::tryStart(int port, std::string& error) {
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/cp-fbserver-XXXXXX";
@@ -320,6 +335,8 @@ bool serverTestsRequired() {
 }
 
 std::string serverHost() { return privateServer().host(); }
+
+void restartServer() { privateServer().restart(); }
 
 std::string serverDataDir() { return privateServer().dir() + "/data"; }
 

@@ -95,18 +95,26 @@ class FbServerInstance {
     pid_t keeperPid() const { return keeper_; }
     // Stops the server and removes its folder; returns when both are done.
     void stop();
+    // Restarts the server as an administrator restarts the service: every
+    // attachment is lost, the folder, port and databases stay. Returns once
+    // it answers again; throws std::runtime_error if it does not within a
+    // minute.
+    void restart();
 
   private:
     bool tryStart(int port, std::string& error);
 
     pid_t keeper_ = -1;
     int input_ = -1;
+    int restarts_ = 0;
     int port_ = 0;
     std::string dir_;
 };
 
 // The private server of the program as a client names it: "localhost/<port>".
 std::string serverHost();
+// Restarts the private server (FbServerInstance::restart).
+void restartServer();
 // Its service manager, for fbsvcmgr: "localhost/<port>:service_mgr".
 std::string serviceManager();
 // The folder that holds the databases of the server tests.
