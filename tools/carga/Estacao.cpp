@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <random>
 #include <set>
 #include <thread>
@@ -345,6 +346,14 @@ int Estacao::roda() {
         diario_.linha({"ERR", "0", "inicio", "", "0", conexaoPerdida(e) ? "1" : "0", e.what()});
         diario_.linha({"FIM", "não iniciou"});
         return kSaidaErroInicio;
+    }
+    while (o_.ateMs == 0) {
+        std::ifstream in(o_.largada);
+        std::int64_t ate = 0;
+        if (in >> ate)
+            o_.ateMs = ate;
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     // The mix of an operator's day, by weight.
     const std::vector<std::pair<const char*, int>> mix = {{kLista, 30},      {kQuitar, 20},

@@ -14,12 +14,16 @@
 namespace carga {
 
 struct OpcoesEstacao {
-    std::string estacao;     // work-area code, "01".."16"
-    std::string banco;       // connect string of the shared database
-    std::string diario;      // journal file
-    std::int64_t ateMs = 0;  // deadline, milliseconds since the epoch
-    int geracao = 1;         // how many processes this workstation has had
-    QDate inicioSemanas;     // the due lists cover one of the weeks from here
+    std::string estacao;  // work-area code, "01".."16"
+    std::string banco;    // connect string of the shared database
+    std::string diario;   // journal file
+    // Deadline, milliseconds since the epoch. 0: once started, wait for the
+    // file `largada` and read the deadline from it (every workstation of a
+    // run starts its loop at the same moment, after its start-up).
+    std::int64_t ateMs = 0;
+    std::string largada;
+    int geracao = 1;      // how many processes this workstation has had
+    QDate inicioSemanas;  // the due lists cover one of the weeks from here
     int semanas = 4;
 };
 
