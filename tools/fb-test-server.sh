@@ -11,8 +11,10 @@
 # SYSDBA logs in. The server then runs until standard input ends (the test
 # program that started the script closed its pipe, or died) or the script
 # gets SIGINT, SIGTERM or SIGHUP; the script then stops the server and
-# removes DIR. Exit status 3: the port was taken (try another). A line
-# "restart" on standard input restarts the server (see the end).
+# removes DIR. Exit status 3: the port was taken (try another).
+# A line "restart" on standard input stops the server and starts it again on
+# the same port and folder (the tests of lost connections); once it answers
+# again, DIR/restarts holds the number of restarts done.
 #
 # Clients reach it as localhost/PORT:ALIAS; fbsvcmgr as localhost/PORT:service_mgr.
 # Aliases live in DIR/databases.conf, which the server reads again on every
@@ -47,8 +49,7 @@ command -v isql-fb >/dev/null || fail "isql-fb is not installed (run tools/insta
 DIR=$(cd "$DIR" && pwd -P)
 
 SERVER_PID=
-cleanup() {
-  trap - EXIT INT TERM HUP
+stop_server() {
   if [ -n "$SERVER_PID" ]; then
     kill -TERM "$SERVER_PID" 2>/dev/null || true
     for _ in $(seq 1 50); do
@@ -58,6 +59,11 @@ cleanup() {
     kill -KILL "$SERVER_PID" 2>/dev/null || true
     wait "$SERVER_PID" 2>/dev/null || true
   fi
+  SERVER_PID=
+}
+cleanup() {
+  trap - EXIT INT TERM HUP
+  stop_server
   rm -rf "$DIR"
 }
 trap cleanup EXIT
@@ -106,15 +112,13 @@ listening() {
 # Another program on the port: the caller picks another.
 listening && exit 3
 
-# The server dies with this script even when the script is killed outright.
+# Starts the server and returns once the server on the port is this one (it
+# names this folder as its root) and SYSDBA logs in.
 start_server() {
-  setpriv --pdeathsig KILL /usr/sbin/firebird </dev/null >>"$DIR/server.out" 2>&1 &
+  # The server dies with this script even when the script is killed outright.
+  setpriv --pdeathsig KILL /usr/sbin/firebird </dev/null >"$DIR/server.out" 2>&1 &
   SERVER_PID=$!
-}
-
-# Ready when the server on the port is this one (it names this folder as its
-# root) and SYSDBA logs in.
-wait_ready() {
+  local ready=0 root
   for _ in $(seq 1 $((WAIT_SECONDS * 10))); do
     if ! kill -0 "$SERVER_PID" 2>/dev/null; then
       SERVER_PID=
@@ -124,51 +128,27 @@ wait_ready() {
       root=$(fbsvcmgr "localhost/$PORT:service_mgr" -user sysdba -password "$PASSWORD" \
         info_get_env 2>/dev/null || true)
       case "$root" in
-        "Server root: $DIR/"*) return 0 ;;
+        "Server root: $DIR/"*) ready=1; break ;;
         "Server root: "*) exit 3 ;;
       esac
     fi
     sleep 0.1
   done
-  fail "the server did not answer on port $PORT within ${WAIT_SECONDS}s"
+  [ "$ready" = 1 ] || fail "the server did not answer on port $PORT within ${WAIT_SECONDS}s"
 }
-
-# Stops the server the way an administrator restarts the service: a
-# termination request, then a kill if it lingers (it waits for attached
-# clients). Its clients lose their attachments; the databases stay.
-stop_server() {
-  kill -TERM "$SERVER_PID" 2>/dev/null || true
-  for _ in $(seq 1 30); do
-    kill -0 "$SERVER_PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -KILL "$SERVER_PID" 2>/dev/null || true
-  wait "$SERVER_PID" 2>/dev/null || true
-  SERVER_PID=
-  for _ in $(seq 1 100); do
-    listening || break
-    sleep 0.1
-  done
-}
-
 start_server
-wait_ready
 
 echo "ready $PORT"
 # The caller may stop reading now.
 exec >/dev/null 2>&1
-# Until standard input ends. The line "restart" stops the server and starts
-# it again on the same folder, port and databases; once it answers again the
-# number of restarts so far is written to DIR/restarts. Other lines change
-# nothing.
+# Until standard input ends; "restart" restarts the server, any other line
+# changes nothing.
 restarts=0
 while IFS= read -r line; do
   if [ "$line" = restart ]; then
     stop_server
     start_server
-    wait_ready
     restarts=$((restarts + 1))
-    echo "$restarts" >"$DIR/restarts.new"
-    mv "$DIR/restarts.new" "$DIR/restarts"
+    echo "$restarts" >"$DIR/restarts.new" && mv "$DIR/restarts.new" "$DIR/restarts"
   fi
 done || true

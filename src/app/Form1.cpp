@@ -13,8 +13,8 @@
 #include "data/Cp1252.h"
 #include "data/Modules.h"
 #include "entry/PainelConta.h"
-#include "logic/Configuracoes.h"
 #include "entry/Procuras.h"
+#include "logic/Configuracoes.h"
 #include "payables/ListaContas.h"
 #include "session/LoginSessao.h"
 #include "shell/DataWidgets.h"
@@ -163,6 +163,11 @@ void Form1::showEvent(QShowEvent* e) {
 
 void Form1::FormActivate() {
     activated_ = true;
+    if (semServidor_) {
+        activationFailed_ = true;
+        ativacaoInterrompida();
+        return;
+    }
     if (guarded(env, [this] { passosAtivacao(); })) {
         activationCompleted_ = true;
     } else {

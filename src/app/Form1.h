@@ -38,6 +38,10 @@ class Form1 : public JanelaPrincipal {
     // where it arose and goes to the general error handler; the window then
     // keeps only "Sair" usable, so it can be closed.
     void FormActivate();
+    // The start could not reach the database server (already reported):
+    // the activation then runs none of its steps, which would each try the
+    // server again, and leaves only "Sair" usable.
+    void semServidor() { semServidor_ = true; }
     void FechaTabelas();
     void BitBtn3Click();  // "Sair"
 
@@ -70,6 +74,7 @@ class Form1 : public JanelaPrincipal {
     void ajustaTamanhoECentraliza();
 
     bool activationScheduled_ = false;
+    bool semServidor_ = false;
     bool sized_ = false;
 };
 

@@ -1,7 +1,10 @@
 #include "app/Programa.h"
 
+#include <functional>
+
 #include "app/Form1.h"
 #include "data/Conexoes.h"
+#include "data/MensagensErro.h"
 #include "data/Modules.h"
 #include "data/Persistencia.h"
 #include "shell/ErrorHandler.h"
@@ -10,7 +13,10 @@
 namespace cp {
 
 Programa::Programa(Environment& env, QStringList args)
-    : env_(env), form_(std::make_unique<Form1>(env, std::move(args))) {}
+    : env_(env),
+      tempoConexao_(kTempoConexaoSegundos),
+      tempoBloqueio_(kTempoBloqueioSegundos),
+      form_(std::make_unique<Form1>(env, std::move(args))) {}
 
 Programa::~Programa() {
     form_.reset();
@@ -18,18 +24,54 @@ Programa::~Programa() {
     dm_.reset();
 }
 
+namespace {
+
+// Runs one creation step. A server that could not be reached ends the
+// start's attempts: its one message names the server and what to do, and
+// `semServidor` is set so that nothing else tries it again (each try would
+// wait for the connect time-out and add a message of its own).
+void criaModulo(Environment& env, bool& semServidor, const std::function<void()>& passo) {
+    guarded(env, [&] {
+        try {
+            passo();
+        } catch (const fb::Error& e) {
+            if (tipoFalha(e) != FalhaBanco::ServidorInacessivel) throw;
+            semServidor = true;
+            const QString texto = mensagemOperadorBanco(e).value_or(QString::fromUtf8(e.what()));
+            throw ErroOperador(
+                (texto + QStringLiteral("\nO programa abre sem os dados; resolvido o problema, "
+                                        "feche-o e abra-o de novo."))
+                    .toStdString(),
+                e.what());
+        }
+    });
+}
+
+}  // namespace
+
+void Programa::setTemposDeEspera(int conexaoSegundos, int bloqueioSegundos) {
+    tempoConexao_ = conexaoSegundos;
+    tempoBloqueio_ = bloqueioSegundos;
+}
+
 bool Programa::cria(const QString& programDir) {
     if (!form_->FormCreate(programDir)) return false;
     // Asked to stop meanwhile: no more attempts to reach the databases.
     if (terminationRequested()) return false;
     // A failed step of either module is reported and start-up goes on.
+    bool semServidor = false;
     dm_ = std::make_unique<TDM>(env_, form_->sessao);
-    guarded(env_, [&] { DataModuleCreate(*dm_); });
+    dm_->SQLConnection1.setConnectTimeout(tempoConexao_);
+    dm_->SQLConnection1.setLockTimeout(tempoBloqueio_);
+    criaModulo(env_, semServidor, [&] { DataModuleCreate(*dm_); });
     if (terminationRequested()) return false;
     dm2_ = std::make_unique<TDM2>(env_, form_->sessao);
-    guarded(env_, [&] { DataModuleCreate(*dm2_); });
+    dm2_->SQLConnection1.setConnectTimeout(tempoConexao_);
+    dm2_->SQLConnection1.setLockTimeout(tempoBloqueio_);
+    if (!semServidor) criaModulo(env_, semServidor, [&] { DataModuleCreate(*dm2_); });
     instalaPersistencia(*dm_, *dm2_, form_->sessao, env_);
     form_->setModules(dm_.get(), dm2_.get());
+    if (semServidor) form_->semServidor();
     return !terminationRequested();
 }
 

@@ -30,7 +30,16 @@ class Programa {
     // TDM2, each created under the general error handler (a failed step is
     // reported and start-up goes on), the persistence rules and the modules
     // given to the window. False when the program must end at once.
+    //
+    // A server that cannot be reached is tried once: the first step that
+    // fails to reach it reports it in one message, the later steps and the
+    // window's activation do not try again.
     bool cria(const QString& programDir);
+
+    // How long the modules' connections wait for the server to answer and on
+    // a row another workstation holds, in seconds (kTempoConexaoSegundos and
+    // kTempoBloqueioSegundos unless set). Set before cria().
+    void setTemposDeEspera(int conexaoSegundos, int bloqueioSegundos);
 
     Form1& form() const { return *form_; }
     // Null before cria() has reached them.
@@ -39,6 +48,8 @@ class Programa {
 
   private:
     Environment& env_;
+    int tempoConexao_;
+    int tempoBloqueio_;
     // Declared before the window so that they outlive it.
     std::unique_ptr<TDM> dm_;
     std::unique_ptr<TDM2> dm2_;

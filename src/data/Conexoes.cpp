@@ -14,13 +14,19 @@ namespace {
 
 constexpr const char* kPrefixoSuite = "C:\\brundelo\\";
 
-// Sets up a connection, closed, for the database string `banco`.
+// Sets up a connection, closed, for the database string `banco`. Without a
+// server address only the embedded engine may open it: the client would
+// otherwise hand a file it cannot open, with the suite's password, to
+// whatever server listens on this computer. With one, only the network.
 void preparaConexao(Connection& c, const std::string& banco, const char* charset,
                     const SessionState& sessao, const Environment& env) {
     c.setLibraryPath(bibliotecaCliente(env));
     c.close();
     c.setDatabase(localDoBanco(banco, sessao, env));
-    c.setParams(parametrosSuite(charset));
+    fb::AttachParams params = parametrosSuite(charset);
+    params.provider = sessao.IPServidorCentral.empty() ? fb::AttachParams::Provider::Embedded
+                                                       : fb::AttachParams::Provider::Remote;
+    c.setParams(params);
 }
 
 // Said of the work area's database when no work area was bound: its path

@@ -29,7 +29,10 @@ fb::Attachment& Connection::attachment() {
     if (attachment_ && attachment_->connected()) return *attachment_;
     attachment_.reset();
     if (!client_) client_ = fb::Client::load(libraryPath_);
-    attachment_.emplace(fb::Attachment::attach(client_, database_, params_));
+    fb::AttachParams p = params_;
+    p.connectTimeout = connectTimeout_;
+    p.lockTimeout = lockTimeout_;
+    attachment_.emplace(fb::Attachment::attach(client_, database_, p));
     return *attachment_;
 }
 
@@ -37,13 +40,40 @@ void Connection::close() {
     if (!attachment_) return;
     std::optional<fb::Attachment> closing;
     closing.swap(attachment_);
-    if (closing->connected()) closing->detach();
+    if (!closing->connected()) return;
+    try {
+        closing->detach();
+    } catch (const fb::Error& e) {
+        // A dead attachment has nothing left to end on the server.
+        if (!semConexao(tipoFalha(e))) throw;
+    }
 }
 
 bool Connection::connected() const { return attachment_ && attachment_->connected(); }
 
+bool Connection::dropIfLost(const fb::Error& e) {
+    if (!semConexao(tipoFalha(e))) return false;
+    if (attachment_) {
+        ++lostConnections_;
+        // The handles go without a word to the server: detaching a dead
+        // attachment only fails again (the destructor swallows that).
+        attachment_.reset();
+    }
+    return true;
+}
+
 std::int64_t Connection::execute(const std::string& sql, const std::vector<fb::Value>& params) {
-    return attachment().execute(sql, params);
+    bool commitSent = false;
+    return run(
+        [&](fb::Attachment& a) {
+            commitSent = false;
+            fb::Transaction t = a.startTransaction();
+            const std::int64_t rows = t.execute(sql, params);
+            commitSent = true;
+            t.commit();
+            return rows;
+        },
+        [&] { return !commitSent; });
 }
 
 }  // namespace cp

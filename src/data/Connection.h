@@ -3,20 +3,37 @@
 // stays attached until closed. Every read, every direct statement and every
 // apply runs in a transaction of its own, started and committed by the
 // caller of attachment() or by execute().
+//
+// The shared server has faults of its own: it restarts, an administrator
+// ends an attachment, the network drops. Work run through run() (the record
+// sets' reads and applies, the scratch query, execute()) notices a lost
+// connection by the engine's codes, drops the dead attachment and attaches
+// again: at once, running the work a second time when it had not yet sent
+// its commit, or else at the next use. Nothing kept in memory (the record
+// sets' change logs) is lost meanwhile.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
+#include "data/MensagensErro.h"
 #include "data/fb/fb.h"
 
 namespace cp {
 
 // The password of the database administrator the suite's programs attach as.
 inline constexpr const char* kSenhaSysdba = "vostremal";
+
+// How long an attach waits for the server to answer, in seconds.
+inline constexpr int kTempoConexaoSegundos = 15;
+// How long a statement waits on a row that another workstation holds before
+// the change is reported as blocked (it stays pending), in seconds.
+inline constexpr int kTempoBloqueioSegundos = 10;
 
 // The attach settings of the suite's connections: sysdba with the password
 // above, the role "RoleName", dialect 3 and the character set `charset`
@@ -47,6 +64,24 @@ class Connection {
     void setClient(std::shared_ptr<fb::Client> client);
     std::shared_ptr<fb::Client> client() const { return client_; }
 
+    // Seconds an attach waits for the server (kTempoConexaoSegundos unless
+    // set); 0 leaves it to the client and the system. Takes effect at the
+    // next attach.
+    void setConnectTimeout(int seconds) { connectTimeout_ = seconds; }
+    int connectTimeout() const { return connectTimeout_; }
+    // Seconds a statement waits on a row held by another transaction
+    // (kTempoBloqueioSegundos unless set); 0 waits for as long as the other
+    // holds it. Takes effect at the next attach.
+    void setLockTimeout(int seconds) { lockTimeout_ = seconds; }
+    int lockTimeout() const { return lockTimeout_; }
+    // Whether run() attaches again by itself after a lost connection (on
+    // unless set off); off, the lost connection's error goes on and the next
+    // use attaches again.
+    void setReconnect(bool on) { reconnect_ = on; }
+    bool reconnect() const { return reconnect_; }
+    // How many times a lost connection was found and dropped.
+    int lostConnections() const { return lostConnections_; }
+
     // The attachment, attaching first when the connection is closed. Errors
     // of the client library or the server arrive as fb::Error and leave the
     // connection closed.
@@ -54,6 +89,22 @@ class Connection {
     void open() { attachment(); }
     void close();  // detaches; a closed connection does nothing
     bool connected() const;
+
+    // Runs work(attachment) and returns what it returns. When the work fails
+    // because the connection was lost, the dead attachment is dropped; then,
+    // with reconnect() on and mayRetry() true (the work had not sent its
+    // commit, so the server undid it), the work runs once more on a new
+    // attachment, else the error goes on. Other errors go on untouched.
+    template <class Work, class MayRetry>
+    std::invoke_result_t<Work&, fb::Attachment&> run(Work&& work, MayRetry&& mayRetry);
+    template <class Work>
+    std::invoke_result_t<Work&, fb::Attachment&> run(Work&& work) {
+        return run(std::forward<Work>(work), [] { return true; });
+    }
+    // True when `e` says the attachment it came from is dead; the connection
+    // then forgets its attachment (without talking to the server), so the
+    // next use attaches again.
+    bool dropIfLost(const fb::Error& e);
 
     // Runs one statement directly, in a transaction of its own committed at
     // once; returns the number of rows it changed.
@@ -65,7 +116,23 @@ class Connection {
     std::string libraryPath_;
     std::shared_ptr<fb::Client> client_;
     bool clientGiven_ = false;
+    int connectTimeout_ = kTempoConexaoSegundos;
+    int lockTimeout_ = kTempoBloqueioSegundos;
+    bool reconnect_ = true;
+    int lostConnections_ = 0;
     std::optional<fb::Attachment> attachment_;
 };
+
+template <class Work, class MayRetry>
+std::invoke_result_t<Work&, fb::Attachment&> Connection::run(Work&& work, MayRetry&& mayRetry) {
+    for (int attempt = 0;; ++attempt) {
+        fb::Attachment& a = attachment();
+        try {
+            return work(a);
+        } catch (const fb::Error& e) {
+            if (!dropIfLost(e) || attempt > 0 || !reconnect_ || !mayRetry()) throw;
+        }
+    }
+}
 
 }  // namespace cp

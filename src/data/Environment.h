@@ -21,6 +21,12 @@ class Environment {
 
     // A modal message with one OK button; returns when the operator closed it.
     virtual void showMessage(const QString& text) = 0;
+    // A modal question with the buttons "Sim" and "Não"; true for "Sim". An
+    // environment that cannot ask shows the text and takes "Não".
+    virtual bool ask(const QString& text) {
+        showMessage(text);
+        return false;
+    }
 
     // The computer's date and time.
     virtual QDateTime now() const = 0;

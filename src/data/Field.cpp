@@ -143,14 +143,17 @@ void Field::setValue(Value v) {
             if (auto* i = std::get_if<std::int64_t>(&v)) return setAsString(std::to_string(*i));
             if (auto* d = std::get_if<QDate>(&v))
                 return setAsString(formatDate(shortDatePattern(), *d));
-            if (auto* t = std::get_if<QTime>(&v))
-                return setAsString(formatTime(longTimePattern(), *t));
+            if (auto* t = std::get_if<TimeOfDay>(&v))
+                return setAsString(formatTime(longTimePattern(), t->toQTime()));
             break;
         case FieldType::Date:
             if (auto* d = std::get_if<QDate>(&v)) return setAsDate(*d);
             accessError(f, "Date");
         case FieldType::Time:
-            if (auto* t = std::get_if<QTime>(&v)) return setAsTime(*t);
+            if (auto* t = std::get_if<TimeOfDay>(&v)) {
+                if (!t->isValid()) return clear();
+                return set_->setCell(row_, col_, *t);
+            }
             accessError(f, "Time");
     }
 }
@@ -169,7 +172,7 @@ std::string Field::asString() const {
         case FieldType::Date:
             return formatDate(shortDatePattern(), std::get<QDate>(v));
         case FieldType::Time:
-            return formatTime(longTimePattern(), std::get<QTime>(v));
+            return formatTime(longTimePattern(), std::get<TimeOfDay>(v).toQTime());
     }
     return {};
 }
@@ -367,7 +370,7 @@ void Field::setAsDate(const QDate& d) {
 QTime Field::asTime() const {
     const Value& v = value();
     if (cp::isNull(v)) return {};
-    if (auto* t = std::get_if<QTime>(&v)) return *t;
+    if (auto* t = std::get_if<TimeOfDay>(&v)) return t->toQTime();
     if (auto* s = std::get_if<std::string>(&v)) {
         if (trimmedText(*s).empty()) return {};
         auto t = parseTime(*s);
@@ -380,7 +383,7 @@ QTime Field::asTime() const {
 void Field::setAsTime(const QTime& t) {
     const FieldDef& f = def();
     if (!t.isValid()) return clear();
-    if (f.type == FieldType::Time) return set_->setCell(row_, col_, t);
+    if (f.type == FieldType::Time) return set_->setCell(row_, col_, TimeOfDay(t));
     if (f.type == FieldType::String) return setAsString(formatTime(longTimePattern(), t));
     accessError(f, "Time");
 }
@@ -403,7 +406,7 @@ std::string Field::displayText() const {
                               std::get<QDate>(v));
         case FieldType::Time:
             return formatTime(f.displayFormat.empty() ? longTimePattern() : f.displayFormat,
-                              std::get<QTime>(v));
+                              std::get<TimeOfDay>(v).toQTime());
         case FieldType::String:
             return std::get<std::string>(v);
     }
@@ -422,7 +425,8 @@ std::string Field::editText() const {
             return displayText();
         case FieldType::Time:
             if (!mask.empty())
-                return mask.display(formatTime(maskPattern(mask, false), std::get<QTime>(v)));
+                return mask.display(
+                    formatTime(maskPattern(mask, false), std::get<TimeOfDay>(v).toQTime()));
             return displayText();
         case FieldType::Money:
         case FieldType::Decimal8: {

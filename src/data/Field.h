@@ -28,13 +28,54 @@ enum class FieldType {
     Money,     // decimal(15,2), held as int64 cents
     Decimal8,  // decimal(15,8), held as int64 in units of 10^-8
     Date,      // calendar date (QDate)
-    Time,      // time of day (QTime)
+    Time,      // time of day (TimeOfDay)
+};
+
+// A time of day as the server keeps it, to the ten-thousandth of a second.
+// QTime holds milliseconds only: a time another program wrote with a finer
+// fraction would no longer match its row when written back. Made from a
+// QTime (the screens' times) without loss; toQTime() cuts the last digit.
+class TimeOfDay {
+  public:
+    static constexpr int kTicksPerSecond = 10000;
+    static constexpr int kTicksPerDay = 86400 * kTicksPerSecond;
+
+    TimeOfDay() = default;     // not a valid time
+    TimeOfDay(const QTime& t)  // NOLINT(google-explicit-constructor): a QTime is a time of day
+        : ticks_(t.isValid() ? t.msecsSinceStartOfDay() * 10 : -1) {}
+    static TimeOfDay fromTicks(std::int64_t ticks) {
+        TimeOfDay t;
+        if (ticks >= 0 && ticks < kTicksPerDay) t.ticks_ = static_cast<int>(ticks);
+        return t;
+    }
+    static TimeOfDay fromParts(int hour, int minute, int second, int tenThousandths) {
+        return fromTicks((static_cast<std::int64_t>(hour) * 3600 + minute * 60 + second) *
+                             kTicksPerSecond +
+                         tenThousandths);
+    }
+
+    bool isValid() const { return ticks_ >= 0; }
+    int ticks() const { return ticks_; }
+    int hour() const { return ticks_ / (3600 * kTicksPerSecond); }
+    int minute() const { return ticks_ / (60 * kTicksPerSecond) % 60; }
+    int second() const { return ticks_ / kTicksPerSecond % 60; }
+    int tenThousandths() const { return ticks_ % kTicksPerSecond; }
+    QTime toQTime() const {
+        return isValid() ? QTime::fromMSecsSinceStartOfDay(ticks_ / 10) : QTime();
+    }
+
+    bool operator==(const TimeOfDay&) const = default;
+    auto operator<=>(const TimeOfDay&) const = default;
+
+  private:
+    int ticks_ = -1;
 };
 
 // One cell. monostate is an empty (NULL) column. The alternative in use
 // follows the column's type: Integer, Money and Decimal8 hold int64 (scaled
-// for the decimals), String holds std::string, Date holds QDate, Time QTime.
-using Value = std::variant<std::monostate, std::int64_t, std::string, QDate, QTime>;
+// for the decimals), String holds std::string, Date holds QDate, Time
+// TimeOfDay.
+using Value = std::variant<std::monostate, std::int64_t, std::string, QDate, TimeOfDay>;
 
 inline bool isNull(const Value& v) { return std::holds_alternative<std::monostate>(v); }
 

@@ -35,8 +35,8 @@ std::string valorTexto(const FieldDef& def, const Value& v) {
     if (auto* s = std::get_if<std::string>(&v)) return "'" + utf8(fromCp1252(*s)) + "'";
     if (auto* d = std::get_if<QDate>(&v))
         return d->toString(QStringLiteral("dd/MM/yyyy")).toStdString();
-    if (auto* t = std::get_if<QTime>(&v))
-        return t->toString(QStringLiteral("hh:mm:ss")).toStdString();
+    if (auto* t = std::get_if<TimeOfDay>(&v))
+        return t->toQTime().toString(QStringLiteral("hh:mm:ss")).toStdString();
     if (auto* n = std::get_if<std::int64_t>(&v)) {
         if (def.type == FieldType::Money) return centavosTexto(*n, 2);
         if (def.type == FieldType::Decimal8) return centavosTexto(*n, 8);
@@ -157,9 +157,23 @@ std::string selectCondicaoPagto(std::string_view descricao) {
 
 void gravaEReleia(RecordSet& rs) {
     if (rs.applyUpdates() > 0) {
-        throw GravacaoPendente(
+        std::string registro;
+        bool semSaida = false;
+        for (const ChangeEntry& e : rs.changes()) {
+            if (!e.serverText.empty()) registro += (registro.empty() ? "" : " | ") + e.serverText;
+            semSaida = semSaida || isFinal(e.failure);
+        }
+        GravacaoPendente erro(
             "Não foi possível gravar no banco de dados:\n" + textoAlteracoesPendentes(rs) +
-            "\nA alteração continua pendente e será tentada de novo na próxima gravação.");
+                "\nA alteração continua pendente e será tentada de novo na próxima gravação.",
+            registro);
+        // A change that can never be written would block the set for good.
+        if (semSaida)
+            erro.ofereceSaida(kPerguntaDescartar, [&rs] {
+                rs.discardFinalChanges();
+                if (rs.changeCount() == 0) rs.refresh();
+            });
+        throw erro;
     }
     rs.refresh();
 }

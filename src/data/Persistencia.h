@@ -34,6 +34,8 @@
 #include <string>
 #include <string_view>
 
+#include "data/MensagensErro.h"
+
 namespace cp {
 
 class TDM;
@@ -43,11 +45,18 @@ class Environment;
 struct SessionState;
 
 // A write that the database refused; the text names the changes and the
-// reasons. The changes stay pending in their record set.
-class GravacaoPendente : public std::runtime_error {
+// reasons (the server's own words go to the log). The changes stay pending
+// in their record set. When some of them can never be written (the row is
+// gone, the key is taken), the error offers to discard those and read the
+// rows again.
+class GravacaoPendente : public ErroOperador {
   public:
-    explicit GravacaoPendente(const std::string& text) : std::runtime_error(text) {}
+    explicit GravacaoPendente(const std::string& text, std::string registro = {})
+        : ErroOperador(text, std::move(registro)) {}
 };
+
+// The question that offers to discard a change that can never be written.
+inline constexpr const char* kPerguntaDescartar = "Descartar a alteração e reler os registros?";
 
 // Hooks the record-set events of both modules. Call once, after both modules
 // exist and before any of their record sets is opened.

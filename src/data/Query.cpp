@@ -30,18 +30,22 @@ void Query::setText(std::string sql) {
 
 void Query::open() {
     if (active_) return;
-    fb::Transaction tr = connection_->attachment().startTransaction();
-    fb::Cursor cur = tr.open(text_);
-    std::vector<fb::ColumnInfo> columns = cur.columns();
+    std::vector<fb::ColumnInfo> columns;
     std::vector<std::vector<fb::Value>> rows;
-    while (cur.fetch()) {
-        std::vector<fb::Value> row;
-        row.reserve(columns.size());
-        for (unsigned i = 0; i < columns.size(); ++i) row.push_back(cur.value(i));
-        rows.push_back(std::move(row));
-    }
-    cur.close();
-    tr.commit();
+    connection_->run([&](fb::Attachment& a) {
+        fb::Transaction tr = a.startTransaction();
+        fb::Cursor cur = tr.open(text_);
+        columns = cur.columns();
+        rows.clear();
+        while (cur.fetch()) {
+            std::vector<fb::Value> row;
+            row.reserve(columns.size());
+            for (unsigned i = 0; i < columns.size(); ++i) row.push_back(cur.value(i));
+            rows.push_back(std::move(row));
+        }
+        cur.close();
+        tr.commit();
+    });
     columns_ = std::move(columns);
     rows_ = std::move(rows);
     row_ = 0;

@@ -389,6 +389,7 @@ void RecordSet::post() {
     } else if (e >= 0) {
         log_[e].current = detail::toValues(row.v, fields_.size());
         log_[e].error.clear();
+        log_[e].failure = ApplyFailure::None;
         if (log_[e].kind == ChangeKind::Update && log_[e].current == log_[e].original)
             log_.erase(log_.begin() + e);
     } else if (!std::equal(d_->editBackup.begin(), d_->editBackup.end(), row.v)) {
@@ -490,6 +491,7 @@ void RecordSet::remove() {
         log_[e].kind = ChangeKind::Delete;
         log_[e].current.clear();
         log_[e].error.clear();
+        log_[e].failure = ApplyFailure::None;
     } else {
         ChangeEntry c;
         c.kind = ChangeKind::Delete;

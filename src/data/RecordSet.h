@@ -22,8 +22,9 @@
 #include "data/Field.h"
 
 namespace fb {
+class Attachment;
 class Transaction;
-}
+}  // namespace fb
 
 namespace cp {
 
@@ -40,13 +41,34 @@ enum class UpdateMode {
 
 enum class ChangeKind { Insert, Update, Delete };
 
+// Why the last apply could not write a change.
+enum class ApplyFailure {
+    None,
+    Gone,         // the row is no longer there as it was read (deleted or changed meanwhile)
+    KeyTaken,     // its key is already taken by another row
+    Blocked,      // another transaction held the row for longer than the lock time-out
+    TooManyRows,  // the statement would change more than one row
+    NotWritten,   // another change failed and the whole apply was undone
+    Refused,      // the server refused it for another reason
+};
+
+// A change that can never be written as it is: its row is gone or its key
+// is taken; only discarding it (and reading the rows again) gets past it.
+inline bool isFinal(ApplyFailure f) {
+    return f == ApplyFailure::Gone || f == ApplyFailure::KeyTaken;
+}
+
 // One pending change of the log.
 struct ChangeEntry {
     ChangeKind kind = ChangeKind::Update;
     std::uint64_t rowId = 0;
     std::vector<Value> original;  // values as read (Update, Delete)
     std::vector<Value> current;   // values as posted (Insert, Update)
-    std::string error;            // why the last apply could not write it; empty if not tried
+    // Why the last apply could not write it, for the operator (UTF-8); empty
+    // if not tried. The server's own words, if any, are in serverText.
+    std::string error;
+    ApplyFailure failure = ApplyFailure::None;
+    std::string serverText;
 };
 
 // What a grid adapter is told. Rows are visible row indexes.
@@ -174,10 +196,18 @@ class RecordSet {
     // than one row fails it and rolls the whole apply back. With maxErrors
     // >= 0, more failures than that roll it back as well. Rows written leave
     // the log; failed rows stay, with the reason in ChangeEntry::error.
-    // Returns the number of failed rows.
+    // Returns the number of failed rows. A statement that meets a row held
+    // by another transaction waits for the connection's lock time-out; if the
+    // holder ended meanwhile the statement runs once more, else the change
+    // fails as Blocked, naming who holds the row. A lost connection fails the
+    // whole apply (the log unchanged) after the connection's own retry.
     int applyUpdates(int maxErrors = -1);
     // The reasons of the last apply's failures, in log order.
     std::vector<std::string> lastApplyErrors() const;
+    // Drops the changes that can never be written (isFinal) from the log;
+    // the rows keep their values until the set is read again. Returns how
+    // many were dropped.
+    int discardFinalChanges();
     // The statement and parameters an entry becomes (also used by tests).
     struct Statement {
         std::string sql;
@@ -239,6 +269,9 @@ class RecordSet {
     void insertRow(bool atEnd);
     std::vector<Value> searchKey(const std::vector<Value>& values);
     void fetchRows(Fetched& out);
+    void fetchRowsFrom(fb::Attachment& attachment, Fetched& out);
+    int applyOnce(fb::Transaction& tr, int maxErrors, std::vector<bool>& written, bool& rolledBack);
+    void writeChange(fb::Transaction& tr, ChangeEntry& entry, bool& tooMany);
 
     std::string name_;
     Connection* connection_;

@@ -4,7 +4,9 @@
 #include <map>
 
 #include "data/Connection.h"
+#include "data/DonoDoBloqueio.h"
 #include "data/Formats.h"
+#include "data/MensagensErro.h"
 #include "data/RecordSetImpl.h"
 
 namespace cp {
@@ -37,7 +39,10 @@ struct Reader {
 }  // namespace
 
 void RecordSet::fetchRows(Fetched& out) {
-    fb::Attachment& attachment = connection_->attachment();
+    connection_->run([&](fb::Attachment& attachment) { fetchRowsFrom(attachment, out); });
+}
+
+void RecordSet::fetchRowsFrom(fb::Attachment& attachment, Fetched& out) {
     fb::Transaction tr = attachment.startTransaction();
 
     // The primary key that orders a text without ORDER BY, read once.
@@ -121,7 +126,7 @@ void RecordSet::fetchRows(Fetched& out) {
                 }
                 case ReadKind::Time: {
                     fb::Time t = cur.asTime(r.column);
-                    cell.setTime(QTime(t.hour, t.minute, t.second, t.fraction / 10));
+                    cell.setTime(TimeOfDay::fromParts(t.hour, t.minute, t.second, t.fraction));
                     break;
                 }
                 case ReadKind::Generic:
@@ -232,82 +237,183 @@ RecordSet::Statement RecordSet::statementFor(const ChangeEntry& entry) const {
     return st;
 }
 
-int RecordSet::applyUpdates(int maxErrors) {
-    checkActive();
-    checkBrowseMode();
-    for (auto& e : log_) e.error.clear();
-    if (log_.empty()) return 0;
-    if (updateTable_.empty()) throw DataError(name_ + ": no table to apply the changes to");
+namespace {
 
-    fb::Transaction tr = connection_->attachment().startTransaction();
-    std::vector<bool> written(log_.size(), false);
-    int failed = 0;
-    bool rolledBack = false;
-    // With companion writes a change spans several statements: a savepoint
-    // per change makes it land whole or not at all.
-    const bool perChange = static_cast<bool>(companionWrite);
-    for (std::size_t i = 0; i < log_.size(); ++i) {
-        Statement st = statementFor(log_[i]);
-        if (st.sql.empty() && !perChange) {
-            written[i] = true;
-            continue;
-        }
-        if (perChange) tr.execute("savepoint CP_ALTERACAO");
-        std::vector<fb::Value> params;
-        params.reserve(st.params.size());
-        for (std::size_t k = 0; k < st.params.size(); ++k)
-            params.push_back(detail::toFb(st.params[k], fields_[st.paramColumns[k]].type));
-        std::int64_t n = 1;  // a change with nothing of its own to write
-        if (perChange) {
-            try {
-                companionWrite(tr, log_[i]);
-            } catch (const std::exception& e) {
-                log_[i].error = e.what();
-                ++failed;
-            }
-        }
-        if (log_[i].error.empty() && !st.sql.empty()) {
-            try {
-                n = tr.execute(st.sql, params);
-            } catch (const fb::Error& e) {
-                log_[i].error = e.what();
-                ++failed;
-            }
-        }
-        if (log_[i].error.empty()) {
-            if (n == 1) {
-                written[i] = true;
-            } else if (n == 0) {
-                log_[i].error = "Record not found or changed by another user";
-                ++failed;
+constexpr const char* kSumiu =
+    "o registro não está mais no banco de dados como foi lido: foi excluído ou alterado por outra "
+    "estação ou por outro programa";
+constexpr const char* kChaveTomada =
+    "a chave deste registro já existe no banco de dados (outra estação ou outro programa gravou "
+    "um registro com a mesma chave)";
+constexpr const char* kOutro = "por outra estação ou por outro programa";
+constexpr const char* kNaoGravado =
+    "não gravado: outra alteração falhou e a gravação inteira foi desfeita";
+
+// "cannot update erased record": the row was deleted while this statement
+// waited for it. The engine gives it no code of its own.
+bool apagadoEnquantoEsperava(const fb::Error& e) {
+    return e.gdscode() == 335544382 &&
+           std::string_view(e.what()).find("erased") != std::string_view::npos;
+}
+
+// The transaction that held the row, as the engine names it in a conflict.
+constexpr std::intptr_t kTransacaoConcorrente = 335544878;
+
+}  // namespace
+
+// Runs the statement of one change in `tr`; sets its failure, or leaves it
+// None when exactly one row was written. A lost connection goes on to the
+// caller. `tooMany` is set when the statement found more than one row.
+void RecordSet::writeChange(fb::Transaction& tr, ChangeEntry& entry, bool& tooMany) {
+    Statement st = statementFor(entry);
+    if (st.sql.empty()) return;
+    std::vector<fb::Value> params;
+    params.reserve(st.params.size());
+    for (std::size_t k = 0; k < st.params.size(); ++k)
+        params.push_back(detail::toFb(st.params[k], fields_[st.paramColumns[k]].type));
+    // A conflict whose holder has ended by now (it committed while this one
+    // waited) is over: the statement runs once more and sees its result.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::int64_t n = 0;
+        try {
+            n = tr.execute(st.sql, params);
+        } catch (const fb::Error& e) {
+            const FalhaBanco tipo = tipoFalha(e);
+            if (semConexao(tipo)) throw;
+            entry.serverText = e.what();
+            if (tipo == FalhaBanco::ChaveRepetida) {
+                entry.failure = ApplyFailure::KeyTaken;
+                entry.error = kChaveTomada;
+            } else if (apagadoEnquantoEsperava(e)) {
+                entry.failure = ApplyFailure::Gone;
+                entry.error = kSumiu;
+            } else if (tipo == FalhaBanco::Conflito) {
+                std::optional<std::string> dono;
+                if (auto holder = e.numberOf(kTransacaoConcorrente)) {
+                    try {
+                        dono = donoDaTransacao(tr, *holder);
+                    } catch (const fb::Error& lookup) {
+                        if (semConexao(tipoFalha(lookup))) throw;
+                        dono = kOutro;  // not allowed to look
+                    }
+                    if (!dono && attempt == 0) continue;
+                }
+                entry.failure = ApplyFailure::Blocked;
+                entry.error =
+                    "o registro está sendo alterado " + dono.value_or(kOutro) +
+                    " e não foi liberado em " + std::to_string(connection_->lockTimeout()) +
+                    " segundos; a alteração continua pendente: grave de novo quando a outra "
+                    "alteração terminar";
             } else {
-                log_[i].error = "The change would affect " + std::to_string(n) +
-                                " records; nothing was written";
-                ++failed;
-                rolledBack = true;
-                break;
+                entry.failure = ApplyFailure::Refused;
+                entry.error = mensagemOperadorBanco(e).value_or(QString()).toStdString();
+                if (entry.error.empty()) entry.error = e.what();
+            }
+            return;
+        }
+        if (n == 1) return;
+        if (n == 0) {
+            entry.failure = ApplyFailure::Gone;
+            entry.error = kSumiu;
+        } else {
+            entry.failure = ApplyFailure::TooManyRows;
+            entry.error =
+                "a alteração atingiria " + std::to_string(n) + " registros; nada foi gravado";
+            tooMany = true;
+        }
+        return;
+    }
+}
+
+int RecordSet::applyOnce(fb::Transaction& tr, int maxErrors, std::vector<bool>& written,
+                         bool& rolledBack) {
+    int failed = 0;
+    rolledBack = false;
+    for (std::size_t i = 0; i < log_.size(); ++i) {
+        ChangeEntry& entry = log_[i];
+        entry.error.clear();
+        entry.serverText.clear();
+        entry.failure = ApplyFailure::None;
+        bool tooMany = false;
+        // With companion writes a change spans several statements: a
+        // savepoint per change makes it land whole or not at all.
+        if (companionWrite) {
+            tr.execute("savepoint CP_ALTERACAO");
+            try {
+                companionWrite(tr, entry);
+            } catch (const fb::Error& e) {
+                if (semConexao(tipoFalha(e))) throw;
+                entry.failure = ApplyFailure::Refused;
+                entry.serverText = e.what();
+                entry.error = mensagemOperadorBanco(e).value_or(QString()).toStdString();
+                if (entry.error.empty()) entry.error = e.what();
+            } catch (const std::exception& e) {
+                entry.failure = ApplyFailure::Refused;
+                entry.error = e.what();
             }
         }
-        if (perChange)
+        if (entry.failure == ApplyFailure::None) writeChange(tr, entry, tooMany);
+        written[i] = entry.failure == ApplyFailure::None;
+        if (companionWrite && !tooMany)
             tr.execute(written[i] ? "release savepoint CP_ALTERACAO only"
                                   : "rollback to savepoint CP_ALTERACAO");
-        if (maxErrors >= 0 && failed > maxErrors) {
+        if (!written[i]) ++failed;
+        if (tooMany || (maxErrors >= 0 && failed > maxErrors)) {
             rolledBack = true;
             break;
         }
     }
+    return failed;
+}
+
+int RecordSet::applyUpdates(int maxErrors) {
+    checkActive();
+    checkBrowseMode();
+    for (auto& e : log_) {
+        e.error.clear();
+        e.serverText.clear();
+        e.failure = ApplyFailure::None;
+    }
+    if (log_.empty()) return 0;
+    if (updateTable_.empty()) throw DataError(name_ + ": no table to apply the changes to");
+
+    std::vector<bool> written(log_.size(), false);
+    bool rolledBack = false;
+    bool commitSent = false;
+    const int failed = connection_->run(
+        [&](fb::Attachment& a) {
+            commitSent = false;
+            fb::Transaction tr = a.startTransaction();
+            std::fill(written.begin(), written.end(), false);
+            const int n = applyOnce(tr, maxErrors, written, rolledBack);
+            if (rolledBack) {
+                tr.rollback();
+            } else {
+                commitSent = true;
+                tr.commit();
+            }
+            return n;
+        },
+        [&] { return !commitSent; });
     if (rolledBack) {
-        tr.rollback();
         for (auto& e : log_)
-            if (e.error.empty()) e.error = "Not written: the apply was rolled back";
+            if (e.failure == ApplyFailure::None) {
+                e.failure = ApplyFailure::NotWritten;
+                e.error = kNaoGravado;
+            }
         return static_cast<int>(log_.size());
     }
-    tr.commit();
     std::vector<ChangeEntry> kept;
     for (std::size_t i = 0; i < log_.size(); ++i)
         if (!written[i]) kept.push_back(std::move(log_[i]));
     log_ = std::move(kept);
     return failed;
+}
+
+int RecordSet::discardFinalChanges() {
+    const std::size_t before = log_.size();
+    std::erase_if(log_, [](const ChangeEntry& e) { return isFinal(e.failure); });
+    return static_cast<int>(before - log_.size());
 }
 
 std::vector<std::string> RecordSet::lastApplyErrors() const {

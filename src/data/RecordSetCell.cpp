@@ -61,7 +61,7 @@ void Cell::set(const Value& v) {
             setDate(std::get<QDate>(v));
             break;
         case 4:
-            setTime(std::get<QTime>(v));
+            setTime(std::get<TimeOfDay>(v));
             break;
     }
 }
@@ -75,7 +75,7 @@ Value Cell::get() const {
         case Date:
             return QDate::fromJulianDay(number());
         case Time:
-            return QTime::fromMSecsSinceStartOfDay(static_cast<int>(number()));
+            return TimeOfDay::fromTicks(number());
         case ShortText:
         case LongText:
             return std::string(text());
@@ -106,8 +106,8 @@ int Cell::compare(const Value& v) const {
         y = *i;
     else if (auto* d = std::get_if<QDate>(&v))
         y = d->toJulianDay(), want = Date;
-    else if (auto* t = std::get_if<QTime>(&v))
-        y = t->msecsSinceStartOfDay(), want = Time;
+    else if (auto* t = std::get_if<TimeOfDay>(&v))
+        y = t->ticks(), want = Time;
     if (tag_ != want) return tag_ < want ? -1 : 1;
     std::int64_t x = number();
     return x < y ? -1 : x > y;

@@ -53,9 +53,9 @@ class Cell {
         else
             clear();
     }
-    void setTime(const QTime& t) {
+    void setTime(const TimeOfDay& t) {
         if (t.isValid())
-            setNumber(Time, t.msecsSinceStartOfDay());
+            setNumber(Time, t.ticks());
         else
             clear();
     }

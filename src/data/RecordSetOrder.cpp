@@ -152,7 +152,7 @@ int compareValues(const Value& a, const Value& b) {
             return x < y ? -1 : x > y;
         }
         case 4: {
-            auto x = std::get<QTime>(a), y = std::get<QTime>(b);
+            auto x = std::get<TimeOfDay>(a), y = std::get<TimeOfDay>(b);
             return x < y ? -1 : x > y;
         }
     }
@@ -214,9 +214,9 @@ Value convertTo(const FieldDef& f, const Value& v, const QDate& today) {
             }
             break;
         case FieldType::Time:
-            if (std::holds_alternative<QTime>(v)) return v;
+            if (std::holds_alternative<TimeOfDay>(v)) return v;
             if (s) {
-                if (auto t = parseTime(*s)) return *t;
+                if (auto t = parseTime(*s)) return TimeOfDay(*t);
                 throw DataError(msgInvalidTime(*s));
             }
             break;
@@ -322,8 +322,8 @@ fb::Value toFb(const Value& v, FieldType type) {
             return fb::Date{d.year(), d.month(), d.day()};
         }
         case FieldType::Time: {
-            const QTime& t = std::get<QTime>(v);
-            return fb::Time{t.hour(), t.minute(), t.second(), t.msec() * 10};
+            const TimeOfDay& t = std::get<TimeOfDay>(v);
+            return fb::Time{t.hour(), t.minute(), t.second(), t.tenThousandths()};
         }
     }
     return std::monostate{};
@@ -360,12 +360,13 @@ Value fromFb(const fb::Value& v, FieldType type) {
                 if (type == FieldType::String) return formatDate(shortDatePattern(), d);
                 return d;
             } else if constexpr (std::is_same_v<T, fb::Time>) {
-                QTime t(x.hour, x.minute, x.second, x.fraction / 10);
-                if (type == FieldType::String) return formatTime(longTimePattern(), t);
+                const TimeOfDay t = TimeOfDay::fromParts(x.hour, x.minute, x.second, x.fraction);
+                if (type == FieldType::String) return formatTime(longTimePattern(), t.toQTime());
                 return t;
             } else {  // fb::Timestamp
                 QDate d(x.date.year, x.date.month, x.date.day);
-                QTime t(x.time.hour, x.time.minute, x.time.second, x.time.fraction / 10);
+                const TimeOfDay t = TimeOfDay::fromParts(x.time.hour, x.time.minute, x.time.second,
+                                                         x.time.fraction);
                 if (type == FieldType::Time) return t;
                 if (type == FieldType::String) return formatDate(shortDatePattern(), d);
                 return d;

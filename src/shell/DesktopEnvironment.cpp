@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "data/UsuarioSistema.h"
 #include "shell/Termino.h"
@@ -17,19 +18,40 @@ QString suiteDirFrom(const QString& brundeloHome) {
 DesktopEnvironment::DesktopEnvironment()
     : suiteDir_(suiteDirFrom(qEnvironmentVariable("BRUNDELO_HOME"))) {}
 
+namespace {
+
+// The suite separates the lines of some messages with a lone carriage
+// return; the box breaks lines only at line feeds.
+QString quebrasDeLinha(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+}  // namespace
+
 void DesktopEnvironment::showMessage(const QString& text) {
     // Asked to stop: nobody is left to read it (errors are logged before).
     if (terminationRequested()) return;
     QWidget* parent = QApplication::activeWindow();
-    // The suite separates the lines of some messages with a lone carriage
-    // return; the box breaks lines only at line feeds.
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"))
-        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), shown,
-                    QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+                    quebrasDeLinha(text), QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+bool DesktopEnvironment::ask(const QString& text) {
+    if (terminationRequested()) return false;
+    QWidget* parent = QApplication::activeWindow();
+    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(),
+                    quebrasDeLinha(text), QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* sim = box.addButton(QStringLiteral("Sim"), QMessageBox::YesRole);
+    QPushButton* nao = box.addButton(QStringLiteral("Não"), QMessageBox::NoRole);
+    box.setDefaultButton(nao);
+    box.setEscapeButton(nao);
+    box.exec();
+    return box.clickedButton() == sim;
 }
 
 QDateTime DesktopEnvironment::now() const { return QDateTime::currentDateTime(); }

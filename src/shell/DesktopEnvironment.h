@@ -13,6 +13,8 @@ class DesktopEnvironment : public Environment {
 
     // A modal box with the text and one OK button, over the active window.
     void showMessage(const QString& text) override;
+    // The same box with "Sim" and "Não", "Não" the default.
+    bool ask(const QString& text) override;
     QDateTime now() const override;
     // $BRUNDELO_HOME with a trailing separator; /opt/brundelo/ when unset.
     QString suiteDir() const override { return suiteDir_; }

@@ -30,11 +30,21 @@ QString errorText(const std::exception& e) {
 
 void reportError(Environment& env, const std::exception& e) {
     const QString shown = errorText(e);
-    const QString original = textoOriginal(e);
+    QString original = textoOriginal(e);
+    const auto* operador = dynamic_cast<const ErroOperador*>(&e);
+    if (operador && !operador->registro().empty())
+        original = QString::fromUtf8(operador->registro());
     // The log comes first: if showing the message fails, the error is kept.
     registraNoLog(
         env, shown == original ? shown : shown + QLatin1String(" [") + original + QLatin1Char(']'));
-    env.showMessage(shown);
+    if (!operador || !operador->temSaida()) {
+        env.showMessage(shown);
+        return;
+    }
+    // The error offers a way out: the operator is asked, and a yes takes it
+    // (its own failure is reported in turn).
+    if (env.ask(shown + QLatin1String("\n\n") + QString::fromUtf8(operador->pergunta())))
+        guarded(env, [operador] { operador->tomaSaida(); });
 }
 
 void reportError(Environment& env, const QString& text) {

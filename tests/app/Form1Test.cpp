@@ -1,6 +1,10 @@
 // Start-up of the main window: its creation, the two run modes chosen from
 // the command line, the activation and its failures, and closing.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QKeyEvent>
@@ -243,18 +247,51 @@ TEST_F(Inicio, ADatabaseErrorEndsTheActivationAndLeavesOnlySairUsable) {
     EXPECT_FALSE(form->isVisible());
 }
 
-TEST_F(Inicio, AnUnreachableServerIsReportedAndTheWindowStillOpensAndCloses) {
+TEST_F(Inicio, AnUnreachableServerIsReportedOnceInPortugueseAndTheWindowStillOpensAndCloses) {
     env.writeSuiteFile(QStringLiteral("BRUNDELO.INI"),
                        linhaIni(kRotuloIP, "127.0.0.1/3") + linhaIni(kRotuloLogoff, "10"));
     ASSERT_TRUE(cria());
     EXPECT_EQ(form->sessao.IPServidorCentral, "127.0.0.1/3");
-    EXPECT_EQ(env.messages.size(), 2) << "one for each module";
     mostra();
-    EXPECT_EQ(env.messages.size(), 3) << env.messages.join(QLatin1Char('|')).toStdString();
+    // The first failure ends the attempts: one message, naming the server
+    // and what the operator can do; the server's words go to the log.
+    ASSERT_EQ(env.messages.size(), 1) << env.messages.join(QLatin1Char('|')).toStdString();
+    const QString& m = env.messages.front();
+    EXPECT_TRUE(m.startsWith(QString::fromUtf8("Não foi possível comunicar com o servidor")))
+        << m.toStdString();
+    EXPECT_TRUE(m.contains(QStringLiteral("\nServidor: 127.0.0.1/3\n"))) << m.toStdString();
+    EXPECT_TRUE(m.contains(QStringLiteral("IP DO SERVIDOR CENTRAL"))) << m.toStdString();
+    EXPECT_TRUE(m.contains(QString::fromUtf8("feche-o e abra-o de novo"))) << m.toStdString();
+    EXPECT_TRUE(log().contains(QStringLiteral("Unable to complete network request")))
+        << log().toStdString();
+    EXPECT_FALSE(dm->SQLConnection1.connected());
     EXPECT_FALSE(form->activationCompleted());
     EXPECT_TRUE(form->isVisible());
     form->BitBtn3->click();
     EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(Inicio, AServerThatNeverAnswersIsGivenUpAfterTheConnectTimeOut) {
+    // A port that takes connections into its queue and never answers them.
+    const int escuta = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    ASSERT_EQ(::bind(escuta, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(escuta, 8), 0);
+    ::getsockname(escuta, reinterpret_cast<sockaddr*>(&addr), &len);
+    const std::string servidor = "127.0.0.1/" + std::to_string(ntohs(addr.sin_port));
+    env.writeSuiteFile(QStringLiteral("BRUNDELO.INI"),
+                       linhaIni(kRotuloIP, servidor) + linhaIni(kRotuloLogoff, "10"));
+    tempoConexao = 1;  // without it the start would wait for the system's limit
+    ASSERT_TRUE(cria());
+    mostra();
+    ::close(escuta);
+    ASSERT_EQ(env.messages.size(), 1) << env.messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(env.messages.front().contains(QString::fromStdString("Servidor: " + servidor)))
+        << env.messages.front().toStdString();
+    EXPECT_TRUE(form->activationFailed());
 }
 
 TEST_F(Inicio, SairAndClosingTheWindowCloseTheRecordSets) {

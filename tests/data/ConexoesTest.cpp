@@ -3,12 +3,12 @@
 
 #include <QFile>
 
-#include "support/Semeia.h"
 #include "data/Conexoes.h"
 #include "data/Cp1252.h"
 #include "data/Modules.h"
 #include "data/SessionState.h"
 #include "shell/ErrorHandler.h"
+#include "support/Semeia.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {
@@ -199,6 +199,9 @@ TEST_F(Vinculo, AnUnreachableServerIsReportedAndTheRestOfTheCreationSkipped) {
     EXPECT_NE(env.messages[0], kAreasEmUso);
     EXPECT_TRUE(env.suiteFileExists(QString::fromLatin1(kErrorLogName)));
     EXPECT_EQ(dm->SQLConnection1.database(), "127.0.0.1/3:C:\\brundelo\\dados\\brundelo.bd");
+    // A server address: the network only, waiting a bounded time for it.
+    EXPECT_EQ(dm->SQLConnection1.params().provider, fb::AttachParams::Provider::Remote);
+    EXPECT_EQ(dm->SQLConnection1.connectTimeout(), kTempoConexaoSegundos);
     // In Portuguese, naming the database and the error's code; the client's
     // own text is kept in the log.
     EXPECT_TRUE(env.messages[0].startsWith(QString::fromUtf8("Não foi possível comunicar")))
@@ -238,6 +241,10 @@ TEST_F(Vinculo, AMissingEmbeddedDatabaseIsNamedInTheMessage) {
     EXPECT_EQ(dm->SQLConnection1.params().charset, "");
     EXPECT_EQ(dm->SQLConnection1.params().role, "RoleName");
     EXPECT_EQ(dm->SQLConnection1.params().password, "vostremal");
+    // No server address: the embedded engine only, never a server on this
+    // computer with the suite's password.
+    EXPECT_EQ(dm->SQLConnection1.params().provider, fb::AttachParams::Provider::Embedded);
+    EXPECT_EQ(dm2.SQLConnection1.params().provider, fb::AttachParams::Provider::Embedded);
 }
 
 }  // namespace

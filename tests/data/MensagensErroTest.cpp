@@ -76,5 +76,26 @@ TEST(MensagensErro, ConflictsAndLostConnectionsByTheEnginesCode) {
     EXPECT_FALSE(mensagemOperadorBanco(std::runtime_error("Banco de dados não encontrado")));
 }
 
+TEST(MensagensErro, TheKindOfAFailureIsReadFromAnyCodeOfItsStatus) {
+    // A lock that outlasts the wait, as Firebird 3 reports it: the holder's
+    // transaction number comes with the last code.
+    const fb::Error bloqueio("deadlock", -913,
+                             {{335544336, {}}, {335544451, {}}, {335544878, {7}}});
+    EXPECT_EQ(tipoFalha(bloqueio), FalhaBanco::Conflito);
+    EXPECT_EQ(bloqueio.numberOf(335544878), 7);
+    EXPECT_FALSE(bloqueio.numberOf(335544336));
+    // A known code after an unknown one still tells the kind.
+    EXPECT_EQ(tipoFalha(fb::Error("x", -902, {{335544999, {}}, {335544726, {}}})),
+              FalhaBanco::ConexaoPerdida);
+    EXPECT_EQ(tipoFalha(fb::Error("x", -530, 335544466)), FalhaBanco::ChaveEstrangeira);
+    EXPECT_EQ(tipoFalha(std::runtime_error("x")), FalhaBanco::Outra);
+    // The server named in an unreachable server's message.
+    fb::Error fora("Unable to complete network request", -902, {{335544721, {}}, {335544722, {}}});
+    fora.setDatabase("srv/3051:C:\\brundelo\\dados\\brundelo.bd");
+    EXPECT_TRUE(mensagemOperadorBanco(fora)->contains(QStringLiteral("\nServidor: srv/3051\n")));
+    EXPECT_EQ(servidorDoBanco("C:\\brundelo\\dados\\brundelo.bd"), "");
+    EXPECT_EQ(servidorDoBanco("/srv/brundelo/dados/brundelo.bd"), "");
+}
+
 }  // namespace
 }  // namespace cp::test

@@ -160,7 +160,8 @@ TEST_F(RecordSetApply, FailedApplyKeepsTheRowAndRefreshIsRefused) {
     EXPECT_EQ(rs.state(), RecordSetState::Browse);
     EXPECT_EQ(rs.field("FORMAPAGTO").asString(), "CHEQUE");
     ASSERT_EQ(rs.changeCount(), 1);
-    EXPECT_EQ(rs.changes()[0].error, "Record not found or changed by another user");
+    EXPECT_EQ(rs.changes()[0].failure, ApplyFailure::Gone);
+    EXPECT_NE(rs.changes()[0].error.find("não está mais no banco de dados"), std::string::npos);
     EXPECT_EQ(rs.lastApplyErrors().size(), 1u);
     EXPECT_EQ(std::get<std::string>(scalar("select FORMAPAGTO from FP")), "DINHEIRO");
     // Tried again at the next apply; dropped by close.
@@ -185,7 +186,11 @@ TEST_F(RecordSetApply, ServerRefusalFailsOnlyThatRow) {
     rs.post();
     EXPECT_EQ(rs.applyUpdates(), 1);
     ASSERT_EQ(rs.changeCount(), 1);
-    EXPECT_NE(rs.changes()[0].error.find("PRIMARY"), std::string::npos) << rs.changes()[0].error;
+    EXPECT_EQ(rs.changes()[0].failure, ApplyFailure::KeyTaken);
+    EXPECT_NE(rs.changes()[0].error.find("chave deste registro já existe"), std::string::npos)
+        << rs.changes()[0].error;
+    // The server's own words are kept for the log.
+    EXPECT_NE(rs.changes()[0].serverText.find("PRIMARY"), std::string::npos);
     EXPECT_EQ(count("select count(*) from CONTASPR"), 2);
     // With no failure allowed, the whole apply goes back.
     rs.append();
@@ -214,8 +219,9 @@ TEST_F(RecordSetApply, AStatementMatchingTwoRowsRollsTheWholeApplyBack) {
     rs.post();
     EXPECT_EQ(rs.applyUpdates(), 2);
     ASSERT_EQ(rs.changeCount(), 2);
-    EXPECT_EQ(rs.changes()[0].error, "Not written: the apply was rolled back");
-    EXPECT_NE(rs.changes()[1].error.find("2 records"), std::string::npos);
+    EXPECT_EQ(rs.changes()[0].failure, ApplyFailure::NotWritten);
+    EXPECT_EQ(rs.changes()[1].failure, ApplyFailure::TooManyRows);
+    EXPECT_NE(rs.changes()[1].error.find("atingiria 2 registros"), std::string::npos);
     EXPECT_EQ(count("select count(*) from FP where FORMAPAGTO = 'DINHEIRO'"), 2);
     EXPECT_EQ(count("select count(*) from FP where ORDEM = 3"), 0);
 }

@@ -16,7 +16,6 @@
 #include <string>
 #include <thread>
 
-#include "support/FbDatabases.h"
 #include "support/FbServer.h"
 
 namespace cp::test {
@@ -68,24 +67,6 @@ TEST(ServerInstance, GoesWithItsFolderWhenStoppedOrWhenItsScriptIsKilled) {
         std::error_code ignored;
         fs::remove_all(dir, ignored);  // nobody was left to remove it
     }
-}
-
-// A restart drops every attachment but keeps the databases: what was
-// committed before is read through a new attachment after.
-TEST(ServerInstance, RestartEndsAttachmentsAndKeepsTheDatabases) {
-    CP_REQUIRE_FB_SERVER();
-    ServerDatabases dbs;
-    dbs.shared().execute("insert into FP (FORMAPAGTO, ORDEM) values ('PIX', 1)");
-    restartServer();
-    EXPECT_THROW(dbs.shared().execute("insert into FP (FORMAPAGTO, ORDEM) values ('TED', 2)"),
-                 fb::Error);
-    fb::Attachment nova =
-        fb::Attachment::attach(fbClient(), dbs.sharedConnect(), serverAttachParams());
-    fb::Transaction tr = nova.startTransaction();
-    fb::Cursor c = tr.open("select FORMAPAGTO from FP");
-    ASSERT_TRUE(c.fetch());
-    EXPECT_EQ(c.asText(0), "PIX");
-    EXPECT_FALSE(c.fetch());
 }
 
 TEST(ServerInstanceDeathTest, GoesWithItsFolderWhenTheProgramCrashes) {

@@ -95,10 +95,8 @@ class FbServerInstance {
     pid_t keeperPid() const { return keeper_; }
     // Stops the server and removes its folder; returns when both are done.
     void stop();
-    // Restarts the server as an administrator restarts the service: every
-    // attachment is lost, the folder, port and databases stay. Returns once
-    // it answers again; throws std::runtime_error if it does not within a
-    // minute.
+    // Stops the server process and starts it again on the same port and
+    // folder; returns once it answers again. Every attachment to it dies.
     void restart();
 
   private:
@@ -106,14 +104,14 @@ class FbServerInstance {
 
     pid_t keeper_ = -1;
     int input_ = -1;
-    int restarts_ = 0;
     int port_ = 0;
+    int restarts_ = 0;
     std::string dir_;
 };
 
 // The private server of the program as a client names it: "localhost/<port>".
 std::string serverHost();
-// Restarts the private server (FbServerInstance::restart).
+// Restarts the private server of the program (FbServerInstance::restart).
 void restartServer();
 // Its service manager, for fbsvcmgr: "localhost/<port>:service_mgr".
 std::string serviceManager();

@@ -9,6 +9,7 @@
 
 #include "app/Form1.h"
 #include "app/Programa.h"
+#include "data/Connection.h"
 
 namespace cp::test {
 
@@ -17,6 +18,7 @@ struct ProgramaEmTeste {
     // both modules; false when FormCreate ended the program.
     bool inicia(Environment& env, const QString& programDir, const QStringList& args = {}) {
         programa = std::make_unique<Programa>(env, args);
+        programa->setTemposDeEspera(tempoConexao, tempoBloqueio);
         form = &programa->form();
         const bool criado = programa->cria(programDir);
         dm = programa->dm();
@@ -31,6 +33,10 @@ struct ProgramaEmTeste {
         dm2 = nullptr;
         programa.reset();
     }
+
+    // The connections' waits, in seconds, set before the modules are made.
+    int tempoConexao = kTempoConexaoSegundos;
+    int tempoBloqueio = kTempoBloqueioSegundos;
 
     std::unique_ptr<Programa> programa;
     Form1* form = nullptr;

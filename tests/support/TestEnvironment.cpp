@@ -7,12 +7,16 @@
 namespace cp::test {
 
 TestEnvironment::TestEnvironment()
-    : suiteDir_(dir_.path() + QLatin1Char('/')),
-      now_(QDate(2024, 3, 15), QTime(10, 0, 0)) {}
+    : suiteDir_(dir_.path() + QLatin1Char('/')), now_(QDate(2024, 3, 15), QTime(10, 0, 0)) {}
 
 void TestEnvironment::showMessage(const QString& text) {
     messages << text;
     if (onMessage) onMessage(text);
+}
+
+bool TestEnvironment::ask(const QString& text) {
+    messages << text;
+    return answer ? answer(text) : false;
 }
 
 void TestEnvironment::writeSuiteFile(const QString& name, const QByteArray& bytes) const {

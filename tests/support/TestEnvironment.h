@@ -12,10 +12,13 @@
 namespace cp::test {
 
 class TestEnvironment : public Environment {
-public:
+  public:
     TestEnvironment();
 
     void showMessage(const QString& text) override;
+    // Recorded in `messages` like a message; the answer is answer(text), or
+    // "Não" when no answer is set.
+    bool ask(const QString& text) override;
     QDateTime now() const override { return now_; }
     QString suiteDir() const override { return suiteDir_; }
     QString osUserName() const override { return user_; }
@@ -30,8 +33,9 @@ public:
     // Runs when a message is shown, after it was recorded (to answer it, or
     // to act while a "modal" message is up).
     std::function<void(const QString&)> onMessage;
+    std::function<bool(const QString&)> answer;
 
-private:
+  private:
     QTemporaryDir dir_;
     QString suiteDir_;
     QDateTime now_;

@@ -22,6 +22,7 @@ std::unique_ptr<Attachment::Impl> open(std::shared_ptr<Client> client, const std
     Client::Impl& c = client->impl();
     detail::Status& st = impl->status;
     impl->dialect = params.dialect;
+    impl->lockTimeout = params.lockTimeout;
 
     XpbGuard dpb{c.util->getXpbBuilder(st.get(), IXpbBuilder::DPB, nullptr, 0)};
     detail::check(c, st);
@@ -32,6 +33,14 @@ std::unique_ptr<Attachment::Impl> open(std::shared_ptr<Client> client, const std
     if (!params.charset.empty())
         dpb.builder->insertString(st.get(), isc_dpb_lc_ctype, params.charset.c_str());
     dpb.builder->insertInt(st.get(), isc_dpb_sql_dialect, params.dialect);
+    if (params.connectTimeout > 0)
+        dpb.builder->insertInt(st.get(), isc_dpb_connect_timeout, params.connectTimeout);
+    // The providers the client may try, as a line of its configuration:
+    // "Engine12" is the embedded engine of Firebird 3, "Remote" the network.
+    if (params.provider == AttachParams::Provider::Embedded)
+        dpb.builder->insertString(st.get(), isc_dpb_config, "Providers=Engine12");
+    else if (params.provider == AttachParams::Provider::Remote)
+        dpb.builder->insertString(st.get(), isc_dpb_config, "Providers=Remote");
     if (create) {
         dpb.builder->insertInt(st.get(), isc_dpb_page_size, 8192);
         if (!params.forcedWrites) dpb.builder->insertInt(st.get(), isc_dpb_force_write, 0);
@@ -137,6 +146,8 @@ Transaction::Impl::Impl(Attachment::Impl& a)
     tpb.builder->insertTag(status.get(), isc_tpb_read_committed);
     tpb.builder->insertTag(status.get(), isc_tpb_rec_version);
     tpb.builder->insertTag(status.get(), isc_tpb_wait);
+    if (a.lockTimeout > 0)
+        tpb.builder->insertInt(status.get(), isc_tpb_lock_timeout, a.lockTimeout);
     detail::check(c, status);
     unsigned length = tpb.builder->getBufferLength(status.get());
     const unsigned char* buffer = tpb.builder->getBuffer(status.get());

@@ -83,6 +83,23 @@ void rememberMaster(Firebird::IMaster* master) {
     loadedMasters.push_back(master);
 }
 
+// The engine codes of a status vector, each with the numbers that follow
+// it. Texts and operating-system codes are skipped; every kind of argument
+// takes one slot after its tag except a counted text, which takes two.
+std::vector<StatusCode> statusCodes(const intptr_t* v) {
+    std::vector<StatusCode> out;
+    for (int guard = 0; v && *v != isc_arg_end && guard < 64; ++guard) {
+        const intptr_t tag = v[0];
+        if (tag == isc_arg_gds) {
+            out.push_back({v[1], {}});
+        } else if (tag == isc_arg_number && !out.empty()) {
+            out.back().numbers.push_back(static_cast<std::int64_t>(v[1]));
+        }
+        v += tag == isc_arg_cstring ? 3 : 2;
+    }
+    return out;
+}
+
 }  // namespace
 
 bool detail::processExiting() { return exitStarted; }
@@ -103,10 +120,11 @@ Error Client::Impl::error(Firebird::IStatus* status) const {
         message.pop_back();
     const intptr_t* errors = status->getErrors();
     int sqlcode = sqlcodeFn ? static_cast<int>(sqlcodeFn(errors)) : 0;
-    std::intptr_t gds = (errors[0] == isc_arg_gds) ? errors[1] : 0;
+    std::vector<StatusCode> codes = statusCodes(errors);
     if (message.empty())
-        message = "Unknown error of the database client (code " + std::to_string(gds) + ")";
-    return Error(message, sqlcode, gds);
+        message = "Unknown error of the database client (code " +
+                  std::to_string(codes.empty() ? 0 : codes.front().code) + ")";
+    return Error(message, sqlcode, std::move(codes));
 }
 
 std::shared_ptr<Client> Client::load(const std::string& libraryPath) {

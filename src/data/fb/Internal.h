@@ -194,6 +194,7 @@ struct Attachment::Impl final : detail::Parent {
     detail::Status status;
     Firebird::IAttachment* attachment = nullptr;
     int dialect = 3;
+    int lockTimeout = 0;  // seconds; 0 waits for ever
 
     explicit Impl(std::shared_ptr<Client> c)
         : client(std::move(c)), status(client->impl().master) {}

@@ -18,20 +18,49 @@
 
 namespace fb {
 
-// Server error: the server's text, its SQLCODE and the engine's error code;
-// for a failed attach or create, the database it was for.
+// One engine code of a server's status, with the numbers given with it (the
+// number of the transaction that holds a row, say).
+struct StatusCode {
+    std::intptr_t code = 0;
+    std::vector<std::int64_t> numbers;
+};
+
+// Server error: the server's text, its SQLCODE and the engine's error code
+// (the first of its status); every code of the status in order; for a failed
+// attach or create, the database it was for.
 class Error : public std::runtime_error {
   public:
     Error(const std::string& text, int sqlcode = 0, std::intptr_t gdscode = 0)
-        : std::runtime_error(text), sqlcode_(sqlcode), gdscode_(gdscode) {}
+        : std::runtime_error(text), sqlcode_(sqlcode), gdscode_(gdscode) {
+        if (gdscode != 0) status_.push_back({gdscode, {}});
+    }
+    Error(const std::string& text, int sqlcode, std::vector<StatusCode> status)
+        : std::runtime_error(text),
+          sqlcode_(sqlcode),
+          gdscode_(status.empty() ? 0 : status.front().code),
+          status_(std::move(status)) {}
     int sqlcode() const { return sqlcode_; }
     std::intptr_t gdscode() const { return gdscode_; }
+    const std::vector<StatusCode>& status() const { return status_; }
+    // True when `code` is any code of the status, not only the first.
+    bool hasCode(std::intptr_t code) const {
+        for (const StatusCode& s : status_)
+            if (s.code == code) return true;
+        return false;
+    }
+    // The first number given with `code`, if the status holds both.
+    std::optional<std::int64_t> numberOf(std::intptr_t code) const {
+        for (const StatusCode& s : status_)
+            if (s.code == code && !s.numbers.empty()) return s.numbers.front();
+        return std::nullopt;
+    }
     const std::string& database() const { return database_; }
     void setDatabase(std::string database) { database_ = std::move(database); }
 
   private:
     int sqlcode_;
     std::intptr_t gdscode_;
+    std::vector<StatusCode> status_;
     std::string database_;
 };
 
@@ -112,6 +141,17 @@ struct AttachParams {
     // Only when creating: false makes the new database skip flushing every
     // commit to disk (throw-away test databases, where it saves seconds).
     bool forcedWrites = true;
+    // Seconds an attach to a server waits for it to answer; 0: the client's
+    // own limit (the system's, minutes for a host that does not answer).
+    int connectTimeout = 0;
+    // Seconds a statement of this attachment's transactions waits on a row
+    // that another transaction holds before it fails with a lock time-out;
+    // 0 waits for as long as the other transaction lasts.
+    int lockTimeout = 0;
+    // Which of the client's providers may open the database: any of them
+    // (the client tries each in turn), only the embedded engine (a local
+    // file, never a server), or only a server over the network.
+    enum class Provider { Any, Embedded, Remote } provider = Provider::Any;
 };
 
 class Transaction;
