@@ -21,6 +21,10 @@
 
 #include "data/Field.h"
 
+namespace fb {
+class Transaction;
+}
+
 namespace cp {
 
 class Connection;
@@ -113,10 +117,14 @@ class RecordSet {
     // Fires beforeClose, then drops the rows and every unapplied change.
     void close();
     bool active() const { return state_ != RecordSetState::Inactive; }
-    // Re-runs the same text and keeps the cursor on the same position.
+    // Re-runs the same text and finds the current row again by its key
+    // columns (by its position when the set has no key). When that row is
+    // gone, the cursor stands on the row that now sorts in its place (the
+    // last row when none follows), afterScroll fires, and the result is
+    // false; it is true when the row was found again or there was none.
     // Refused with "Must apply updates before refreshing data" while the
     // change log holds changes.
-    void refresh();
+    bool refresh();
     // Columns of the default order (from the ORDER BY of the text last opened).
     const std::vector<std::string>& defaultOrder() const { return orderNames_; }
 
@@ -204,6 +212,13 @@ class RecordSet {
     // ----- Events -----
     Event beforeInsert, afterInsert, afterPost, afterDelete, afterScroll, beforeClose;
     ErrorEvent onPostError;
+    // Runs inside the transaction of an apply, just before a logged new row
+    // is written: it may change the values about to be written (a number
+    // claimed in that transaction), and the row in the set takes them too.
+    // An exception fails that row as a refused statement does.
+    using ApplyInsertEvent =
+        std::function<void(RecordSet&, fb::Transaction&, std::vector<Value>& values)>;
+    ApplyInsertEvent beforeApplyInsert;
 
     struct Impl;
 
@@ -224,6 +239,7 @@ class RecordSet {
     void insertRow(bool atEnd);
     std::vector<Value> searchKey(const std::vector<Value>& values);
     void fetchRows(Fetched& out);
+    void storeWrittenValues(std::uint64_t rowId, const std::vector<Value>& values);
 
     std::string name_;
     Connection* connection_;

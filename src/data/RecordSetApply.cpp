@@ -244,6 +244,24 @@ int RecordSet::applyUpdates(int maxErrors) {
     int failed = 0;
     bool rolledBack = false;
     for (std::size_t i = 0; i < log_.size(); ++i) {
+        if (log_[i].kind == ChangeKind::Insert && beforeApplyInsert) {
+            std::vector<Value> values = log_[i].current;
+            try {
+                beforeApplyInsert(*this, tr, values);
+            } catch (const std::exception& e) {
+                log_[i].error = e.what();
+                ++failed;
+                if (maxErrors >= 0 && failed > maxErrors) {
+                    rolledBack = true;
+                    break;
+                }
+                continue;
+            }
+            if (values != log_[i].current) {
+                log_[i].current = values;
+                storeWrittenValues(log_[i].rowId, values);
+            }
+        }
         Statement st = statementFor(log_[i]);
         if (st.sql.empty()) {
             written[i] = true;
@@ -291,6 +309,20 @@ int RecordSet::applyUpdates(int maxErrors) {
         if (!written[i]) kept.push_back(std::move(log_[i]));
     log_ = std::move(kept);
     return failed;
+}
+
+// The values a hook of the apply set for a new row, in the row itself.
+void RecordSet::storeWrittenValues(std::uint64_t rowId, const std::vector<Value>& values) {
+    for (int p = 0; p < static_cast<int>(d_->rows.size()); ++p) {
+        if (d_->rows[p].id != rowId) continue;
+        for (std::size_t c = 0; c < values.size() && c < fields_.size(); ++c)
+            d_->rows[p].v[c] = Cell(values[c]);
+        const int vi = d_->visibleAtOrAfter(p);
+        if (vi < d_->count() && d_->pos(vi) == p)
+            for (const auto& [handle, fn] : std::map<int, Observer>(d_->observers))
+                if (fn) fn({RecordSetNotice::RowChanged, vi, vi});
+        return;
+    }
 }
 
 std::vector<std::string> RecordSet::lastApplyErrors() const {
