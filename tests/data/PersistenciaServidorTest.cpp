@@ -60,7 +60,8 @@ TEST(ServerPersistencia, KeyQueriesReachTheServerAsTheSuiteSpellsThem) {
         parcelas + "4",  // the new account's installments: none
         // Its number checked again when it is written (no work area to lock
         // in this database).
-        "select ESTACAO from ESTACOES where ESTACAO = (select min(ESTACAO) from ESTACOES) with lock",
+        "select ESTACAO from ESTACOES where ESTACAO = (select min(ESTACAO) from ESTACOES) with "
+        "lock",
         "select 1 from RDB$DATABASE where exists (select 1 from CONTASPR where CODIGOCPR = ?) or "
         "exists (select 1 from PARCELAS where CODIGOCPR = ?)",
         "insert into CONTASPR (CODIGOCPR, ESTACAO, NATUREZA, DESCRICAO, DATA, DATAREGISTRO, "
