@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/ChaveConta.h"
 #include "data/Cp1252.h"
 #include "data/Environment.h"
 #include "data/Modules.h"
@@ -155,7 +156,7 @@ std::string selectCondicaoPagto(std::string_view descricao) {
            literal + "'";
 }
 
-void gravaEReleia(RecordSet& rs) {
+bool gravaEReleia(RecordSet& rs) {
     if (rs.applyUpdates() > 0) {
         std::string registro;
         bool semSaida = false;
@@ -175,7 +176,7 @@ void gravaEReleia(RecordSet& rs) {
             });
         throw erro;
     }
-    rs.refresh();
+    return rs.refresh();
 }
 
 void instalaPersistencia(TDM& dm, TDM2& dm2, SessionState& sessao, Environment& env) {
@@ -203,7 +204,6 @@ void instalaPersistencia(TDM& dm, TDM2& dm2, SessionState& sessao, Environment& 
         rs.field("DATAREGISTRO").setAsDate(e->today());
         rs.field("HORAREGISTRO").setAsTime(QTime(agora.hour(), agora.minute(), agora.second()));
     };
-    dm.CONTASPR.afterPost = [](RecordSet& rs) { gravaEReleia(rs); };
     dm.CONTASPR.afterScroll = [m, s](RecordSet& rs) {
         if (rs.isEmpty()) return;
         const std::string codigo = rs.field("CODIGOCPR").asString();
@@ -261,7 +261,6 @@ void instalaPersistencia(TDM& dm, TDM2& dm2, SessionState& sessao, Environment& 
         rs.field("CODIGOPARC").setAsInteger(s->MaiorCodigoParc + 1);
         rs.field("NUMPARCELA").setAsInteger(s->MaiorNumParcela + 1);
     };
-    dm.Parcelas.afterPost = [](RecordSet& rs) { gravaEReleia(rs); };
     dm.Parcelas.afterDelete = [](RecordSet& rs) { gravaEReleia(rs); };
     dm.Parcelas.onPostError = [e](RecordSet&, const DataError& err) {
         e->showMessage(QString::fromUtf8(err.what()));
@@ -291,6 +290,10 @@ void instalaPersistencia(TDM& dm, TDM2& dm2, SessionState& sessao, Environment& 
     // ----- The list period -----
     dm2.Periodo.afterPost = [](RecordSet& rs) { gravaEReleia(rs); };
     dm2.Periodo.beforeClose = [e](RecordSet& rs) { avisaDescarteAoFechar(rs, *e); };
+
+    // Writing accounts and installments: the number of a new account is
+    // claimed when it is first written, and installments wait for it.
+    instalaChaveConta(dm, env);
 }
 
 }  // namespace cp

@@ -63,8 +63,9 @@ inline constexpr const char* kPerguntaDescartar = "Descartar a alteração e rel
 void instalaPersistencia(TDM& dm, TDM2& dm2, SessionState& sessao, Environment& env);
 
 // Writes the change log of `rs` and refreshes it. Throws GravacaoPendente
-// (refresh not done) when a change could not be written.
-void gravaEReleia(RecordSet& rs);
+// (refresh not done) when a change could not be written. False when the row
+// the set stood on is no longer in the database (RecordSet::refresh).
+bool gravaEReleia(RecordSet& rs);
 
 // The statement that loads the payment condition named `descricao` into
 // FormasPG. A quote inside the name is doubled, so a name with a quote still

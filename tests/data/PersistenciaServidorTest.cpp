@@ -61,6 +61,12 @@ TEST(ServerPersistencia, KeyQueriesReachTheServerAsTheSuiteSpellsThem) {
         parcelas + "3",
         "Select MaX(CODIGOCPR) as MaiorCodCPR from CONTASPR",
         parcelas + "4",  // the new account's installments: none
+        // Its number checked again when it is written (no work area to lock
+        // in this database).
+        "select ESTACAO from ESTACOES where ESTACAO = (select min(ESTACAO) from ESTACOES) with "
+        "lock",
+        "select 1 from RDB$DATABASE where exists (select 1 from CONTASPR where CODIGOCPR = ?) or "
+        "exists (select 1 from PARCELAS where CODIGOCPR = ?)",
         "insert into CONTASPR (CODIGOCPR, ESTACAO, NATUREZA, DESCRICAO, DATA, DATAREGISTRO, "
         "HORAREGISTRO) values (?, ?, ?, ?, ?, ?, ?)",
         "Select " + s.CamposCPR + " from CONTASPR where NATUREZA = 'P' order by CODIGOCPR",
