@@ -128,13 +128,15 @@ void gravaEReleiaContas(TDM& dm, Environment& env) {
     if (contas.isEmpty()) {
         dm.FormasPG.close();
         dm.Parcelas.close();
-        env.showMessage(QStringLiteral("A conta %1 não está mais no banco de dados: foi excluída "
-                                       "em outra estação. Não há outra conta para mostrar.")
+        env.showMessage(QStringLiteral("A conta %1 não está mais entre as contas a pagar do "
+                                       "banco de dados: foi excluída ou alterada em outra "
+                                       "estação. Não há outra conta para mostrar.")
                             .arg(QString::fromStdString(antes)));
         return;
     }
-    env.showMessage(QStringLiteral("A conta %1 não está mais no banco de dados: foi excluída em "
-                                   "outra estação. A conta mostrada agora é a %2.")
+    env.showMessage(QStringLiteral("A conta %1 não está mais entre as contas a pagar do banco "
+                                   "de dados: foi excluída ou alterada em outra estação. A conta "
+                                   "mostrada agora é a %2.")
                         .arg(QString::fromStdString(antes),
                              QString::fromStdString(contas.field("CODIGOCPR").asString())));
 }
