@@ -3,6 +3,7 @@
 #include <QString>
 #include <algorithm>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "data/Environment.h"
@@ -15,15 +16,22 @@ namespace cp {
 namespace {
 
 // Engine codes of a lock that another transaction held: the statement is
-// undone and may be run again.
-constexpr std::intptr_t kDeadlock = 335544336;        // also "update conflicts with ..."
+// undone and may be run again. A deadlock proper (this transaction holds
+// what the other one waits for) is not retried: it goes on to the caller.
+constexpr std::intptr_t kDeadlock = 335544336;        // "deadlock", then the reason
 constexpr std::intptr_t kLockConflict = 335544345;    // lock conflict on no wait transaction
 constexpr std::intptr_t kUpdateConflict = 335544451;  // update conflicts with concurrent update
 
 bool travaDeOutro(const fb::Error& e) {
-    return e.gdscode() == kDeadlock || e.gdscode() == kLockConflict ||
-           e.gdscode() == kUpdateConflict;
+    if (e.gdscode() == kLockConflict || e.gdscode() == kUpdateConflict) return true;
+    return e.gdscode() == kDeadlock &&
+           std::string_view(e.what()).find("update conflicts with concurrent update") !=
+               std::string_view::npos;
 }
+
+// How many times the lock is asked for again after another writer took it
+// first: far more than writers ever wait at once.
+constexpr int kTentativasDaTrava = 1000;
 
 // Takes the lock row. In a read-committed transaction a writer that waited
 // for another one gets an update conflict when the other commits; the lock
@@ -32,13 +40,13 @@ bool travaDeOutro(const fb::Error& e) {
 // same row. Returns false when ESTACOES has no row to lock.
 bool travaContaNova(fb::Transaction& tr) {
     std::string travada;
-    for (;;) {
+    for (int tentativa = 1;; ++tentativa) {
         try {
             fb::Cursor c = tr.open(kTravaContaNova);
             if (!c.fetch()) return false;
             travada = c.asText(0);
         } catch (const fb::Error& e) {
-            if (!travaDeOutro(e)) throw;
+            if (!travaDeOutro(e) || tentativa >= kTentativasDaTrava) throw;
             continue;
         }
         fb::Cursor menor = tr.open("select min(ESTACAO) from ESTACOES");
@@ -64,12 +72,12 @@ void acertaParcelasDaConta(TDM& dm) {
     RecordSet& conta = dm.CONTASPR;
     RecordSet& parcelas = dm.Parcelas;
     if (!conta.active() || conta.isEmpty() || !conta.afterScroll) return;
-    if (parcelas.changeCount() > 0 ||
-        (parcelas.active() && parcelas.state() != RecordSetState::Browse))
+    if (!parcelas.active() || parcelas.changeCount() > 0 ||
+        parcelas.state() != RecordSetState::Browse)
         return;
     const std::string sufixo = " CODIGOCPR = " + conta.field("CODIGOCPR").asString();
     const std::string& texto = parcelas.commandText();
-    if (parcelas.active() && texto.size() >= sufixo.size() &&
+    if (texto.size() >= sufixo.size() &&
         texto.compare(texto.size() - sufixo.size(), sufixo.size(), sufixo) == 0)
         return;
     conta.afterScroll(conta);
@@ -120,13 +128,15 @@ void gravaEReleiaContas(TDM& dm, Environment& env) {
     if (contas.isEmpty()) {
         dm.FormasPG.close();
         dm.Parcelas.close();
-        env.showMessage(QStringLiteral("A conta %1 não está mais no banco de dados: foi excluída "
-                                       "em outra estação. Não há outra conta para mostrar.")
+        env.showMessage(QStringLiteral("A conta %1 não está mais entre as contas a pagar do "
+                                       "banco de dados: foi excluída ou alterada em outra "
+                                       "estação. Não há outra conta para mostrar.")
                             .arg(QString::fromStdString(antes)));
         return;
     }
-    env.showMessage(QStringLiteral("A conta %1 não está mais no banco de dados: foi excluída em "
-                                   "outra estação. A conta mostrada agora é a %2.")
+    env.showMessage(QStringLiteral("A conta %1 não está mais entre as contas a pagar do banco "
+                                   "de dados: foi excluída ou alterada em outra estação. A conta "
+                                   "mostrada agora é a %2.")
                         .arg(QString::fromStdString(antes),
                              QString::fromStdString(contas.field("CODIGOCPR").asString())));
 }

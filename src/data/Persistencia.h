@@ -1,8 +1,9 @@
 // What happens when the record sets of the data modules are posted, deleted,
 // inserted into, scrolled and closed: every change is written to its
 // database at once and the set read again; new accounts and installments
-// take the highest stored number plus one and their initial values; moving
-// to another account loads its installments and its payment condition.
+// take the highest stored number plus one and their initial values (a new
+// account's number is checked again when it is first written: ChaveConta.h);
+// moving to another account loads its installments and its payment condition.
 //
 // Writing back:
 // - CONTASPR, Parcelas, Forneced and Periodo are written by their own update

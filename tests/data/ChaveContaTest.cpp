@@ -175,11 +175,21 @@ TEST_F(ChaveConta, AfterAWriteTheAccountIsFoundAgainByItsKey) {
     dm->CONTASPR.post();
     ASSERT_EQ(env.messages.size(), 1);
     EXPECT_EQ(env.messages[0],
-              QStringLiteral("A conta 3 não está mais no banco de dados: foi excluída em outra "
-                             "estação. A conta mostrada agora é a 4."));
+              QStringLiteral("A conta 3 não está mais entre as contas a pagar do banco de dados: "
+                             "foi excluída ou alterada em outra estação. A conta mostrada agora é "
+                             "a 4."));
     EXPECT_EQ(dm->CONTASPR.field("CODIGOCPR").asInteger(), 4);
     ASSERT_EQ(dm->Parcelas.recordCount(), 1);
     EXPECT_EQ(dm->Parcelas.field("CODIGOPARC").asInteger(), 14);
+
+    // None left: no installment of a vanished account stays on screen.
+    outraEstacao("delete from CONTASPR");
+    dm->CONTASPR.edit();
+    dm->CONTASPR.post();
+    ASSERT_EQ(env.messages.size(), 2);
+    EXPECT_TRUE(env.messages[1].endsWith(QStringLiteral("Não há outra conta para mostrar.")));
+    EXPECT_TRUE(dm->CONTASPR.isEmpty());
+    EXPECT_EQ(dm->Parcelas.recordCount(), 0);
 }
 
 }  // namespace cp::test
