@@ -68,7 +68,8 @@ bool flag(int argc, char** argv, const char* nome) {
 
 // A pharmacy's shared database of some years: accounts of 16 work areas with
 // four installments each, due over 100 weeks (about 1,000 a week), a third of
-// them settled; the condition the new accounts are entered with.
+// them settled; the work areas; the condition the new accounts are entered
+// with.
 void semeia(fb::Attachment& a, int parcelas) {
     const int contas = parcelas / 4;
     a.execute(
@@ -94,6 +95,11 @@ void semeia(fb::Attachment& a, int parcelas) {
         "insert into FORMASPG (CODIGOFP, TIPO, DESCRICAO, DIAS, QDEPARCELAS, TAXA1, TAXA2, "
         "CTABANCO, FORMAPAG, QAUT) values (1, 'Dias Corridos', '30/60/90', '30,60,90', 3, 0, 0, "
         "'0001', 'BOLETO', 'N')");
+    // The work areas, one row each, as the suite keeps them.
+    a.execute(
+        "execute block as declare i integer = 1; begin while (i <= 16) do begin "
+        "insert into ESTACOES (ESTACAO, DATBASNAM, USUARIO) values (lpad(:i, 2, '0'), "
+        "'BRUNDELO', 'caixa' || :i); i = i + 1; end end");
     a.execute(
         "insert into FORMAPAD (TIPOFORMA, MEIOPADRAO, CTAPADRAO) values ('P', 'BOLETO', "
         "'0001')");
