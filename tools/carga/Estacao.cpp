@@ -386,7 +386,9 @@ bool conexaoPerdida(const std::exception& e) {
          {"connection shutdown", "error reading data from the connection",
           "error writing data to the connection", "unable to complete network", "connection lost",
           "database shutdown", "failed to establish a connection", "comunicar com o servidor",
-          "a conexão com o banco de dados"})
+          "a conexão com o banco de dados",
+          // the server coming back after a restart
+          "error occurred during login", "connection rejected by remote"})
         if (t.find(s) != std::string::npos) return true;
     return false;
 }
