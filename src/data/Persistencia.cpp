@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/ChaveConta.h"
 #include "data/Cp1252.h"
 #include "data/Environment.h"
 #include "data/Modules.h"
@@ -93,33 +94,26 @@ std::string textoDaColuna(RecordSet& rs, const char* coluna) {
 // ----- The due list's account column -----
 
 // The list joins the installment with its account; the only account column
-// the operator may type into is NFISCAL. Its changes are written to the
-// account here, one row exactly, before the installment columns are written
-// by the list's own rule (PARCELAS, by key).
-void gravaNotaFiscalDaLista(RecordSet& lista) {
+// the operator may type into is NFISCAL. Its change is written to the
+// account, one row exactly, in the transaction that writes the installment
+// columns of the same list row (PARCELAS, by key): the row lands whole or not
+// at all, and a refused row stays pending with both parts.
+void gravaNotaFiscalDaLista(fb::Transaction& tr, const RecordSet& lista, const ChangeEntry& e) {
     const int colNF = lista.fieldIndex("NFISCAL");
     const int colConta = lista.fieldIndex("CODIGOCPR_1");
-    if (colNF < 0 || colConta < 0) return;
-    for (const ChangeEntry& e : lista.changes()) {
-        if (e.kind != ChangeKind::Update) continue;
-        if (e.current.at(colNF) == e.original.at(colNF)) continue;
-        fb::Value nf;
-        if (auto* s = std::get_if<std::string>(&e.current.at(colNF))) nf = *s;
-        fb::Value conta;
-        if (auto* n = std::get_if<std::int64_t>(&e.original.at(colConta))) conta = *n;
-        fb::Transaction tr = lista.connection().attachment().startTransaction();
-        const std::int64_t n =
-            tr.execute("Update CONTASPR set NFISCAL = ? where CODIGOCPR = ?", {nf, conta});
-        if (n != 1) {
-            tr.rollback();
-            throw GravacaoPendente(
-                "Não foi possível gravar a nota fiscal digitada na lista: a conta " +
-                valorTexto(lista.fields()[colConta], e.original.at(colConta)) +
-                (n == 0 ? " não existe mais." : " não é única (há mais de uma com esse código).") +
-                "\nA alteração continua pendente.");
-        }
-        tr.commit();
-    }
+    if (colNF < 0 || colConta < 0 || e.kind != ChangeKind::Update) return;
+    if (e.current.at(colNF) == e.original.at(colNF)) return;
+    fb::Value nf;
+    if (auto* s = std::get_if<std::string>(&e.current.at(colNF))) nf = *s;
+    fb::Value conta;
+    if (auto* n = std::get_if<std::int64_t>(&e.original.at(colConta))) conta = *n;
+    const std::int64_t n =
+        tr.execute("Update CONTASPR set NFISCAL = ? where CODIGOCPR = ?", {nf, conta});
+    if (n != 1)
+        throw DataError(
+            "a nota fiscal digitada na lista não pode ser gravada: a conta " +
+            valorTexto(lista.fields()[colConta], e.original.at(colConta)) +
+            (n == 0 ? " não existe mais" : " não é única (há mais de uma com esse código)"));
 }
 
 // Tries the pending changes of a set about to be closed once more; what still
@@ -162,7 +156,7 @@ std::string selectCondicaoPagto(std::string_view descricao) {
            literal + "'";
 }
 
-void gravaEReleia(RecordSet& rs) {
+bool gravaEReleia(RecordSet& rs) {
     if (rs.applyUpdates() > 0) {
         std::string registro;
         bool semSaida = false;
@@ -182,7 +176,7 @@ void gravaEReleia(RecordSet& rs) {
             });
         throw erro;
     }
-    rs.refresh();
+    return rs.refresh();
 }
 
 void instalaPersistencia(TDM& dm, TDM2& dm2, SessionState& sessao, Environment& env) {
@@ -210,7 +204,6 @@ void instalaPersistencia(TDM& dm, TDM2& dm2, SessionState& sessao, Environment& 
         rs.field("DATAREGISTRO").setAsDate(e->today());
         rs.field("HORAREGISTRO").setAsTime(QTime(agora.hour(), agora.minute(), agora.second()));
     };
-    dm.CONTASPR.afterPost = [](RecordSet& rs) { gravaEReleia(rs); };
     dm.CONTASPR.afterScroll = [m, s](RecordSet& rs) {
         if (rs.isEmpty()) return;
         const std::string codigo = rs.field("CODIGOCPR").asString();
@@ -268,7 +261,6 @@ void instalaPersistencia(TDM& dm, TDM2& dm2, SessionState& sessao, Environment& 
         rs.field("CODIGOPARC").setAsInteger(s->MaiorCodigoParc + 1);
         rs.field("NUMPARCELA").setAsInteger(s->MaiorNumParcela + 1);
     };
-    dm.Parcelas.afterPost = [](RecordSet& rs) { gravaEReleia(rs); };
     dm.Parcelas.afterDelete = [](RecordSet& rs) { gravaEReleia(rs); };
     dm.Parcelas.onPostError = [e](RecordSet&, const DataError& err) {
         e->showMessage(QString::fromUtf8(err.what()));
@@ -288,16 +280,20 @@ void instalaPersistencia(TDM& dm, TDM2& dm2, SessionState& sessao, Environment& 
             "Parcelas novas são lançadas nos detalhes da conta (\"Detalhes da Conta\" ou "
             "\"Nova conta\"), não na lista.");
     };
-    dm.Query2.afterPost = [](RecordSet& rs) {
-        gravaNotaFiscalDaLista(rs);
-        gravaEReleia(rs);
+    dm.Query2.companionWrite = [m](fb::Transaction& tr, const ChangeEntry& e) {
+        gravaNotaFiscalDaLista(tr, m->Query2, e);
     };
+    dm.Query2.afterPost = [](RecordSet& rs) { gravaEReleia(rs); };
     dm.Query2.afterDelete = [](RecordSet& rs) { gravaEReleia(rs); };
     dm.Query2.beforeClose = [e](RecordSet& rs) { avisaDescarteAoFechar(rs, *e); };
 
     // ----- The list period -----
     dm2.Periodo.afterPost = [](RecordSet& rs) { gravaEReleia(rs); };
     dm2.Periodo.beforeClose = [e](RecordSet& rs) { avisaDescarteAoFechar(rs, *e); };
+
+    // Writing accounts and installments: the number of a new account is
+    // claimed when it is first written, and installments wait for it.
+    instalaChaveConta(dm, env);
 }
 
 }  // namespace cp

@@ -1,8 +1,9 @@
 // What happens when the record sets of the data modules are posted, deleted,
 // inserted into, scrolled and closed: every change is written to its
 // database at once and the set read again; new accounts and installments
-// take the highest stored number plus one and their initial values; moving
-// to another account loads its installments and its payment condition.
+// take the highest stored number plus one and their initial values (a new
+// account's number is checked again when it is first written: ChaveConta.h);
+// moving to another account loads its installments and its payment condition.
 //
 // Writing back:
 // - CONTASPR, Parcelas, Forneced and Periodo are written by their own update
@@ -12,8 +13,9 @@
 //   list is written to PARCELAS, the installment found by its key
 //   CODIGOPARC + CODIGOCPR as read; only the installment's own columns are
 //   set, with parameters. The one account column the list lets the operator
-//   type into, NFISCAL, is written to the CONTASPR rows of the installment's
-//   account (B.CodigoCPR). A row deleted from the list deletes that
+//   type into, NFISCAL, is written to the CONTASPR row of the installment's
+//   account (B.CodigoCPR), in the same transaction as the installment's
+//   columns: a list row is written whole or not at all. A row deleted from the list deletes that
 //   installment. New rows cannot be started in the list: installments are
 //   created in the account details, where they get their keys.
 // - Suppliers are never removed by this program, whatever their trade name:
@@ -62,8 +64,9 @@ inline constexpr const char* kPerguntaDescartar = "Descartar a alteração e rel
 void instalaPersistencia(TDM& dm, TDM2& dm2, SessionState& sessao, Environment& env);
 
 // Writes the change log of `rs` and refreshes it. Throws GravacaoPendente
-// (refresh not done) when a change could not be written.
-void gravaEReleia(RecordSet& rs);
+// (refresh not done) when a change could not be written. False when the row
+// the set stood on is no longer in the database (RecordSet::refresh).
+bool gravaEReleia(RecordSet& rs);
 
 // The statement that loads the payment condition named `descricao` into
 // FormasPG. A quote inside the name is doubled, so a name with a quote still

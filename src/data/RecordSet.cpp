@@ -205,22 +205,55 @@ void RecordSet::close() {
     notifyAll(d_->observers, {RecordSetNotice::StateChanged, -1, -1});
 }
 
-void RecordSet::refresh() {
+// The first visible row whose first k order columns are not before `key`.
+static int lowerBound(const RecordSet::Impl& d, const std::vector<Value>& key);
+
+bool RecordSet::refresh() {
     checkActive();
     checkBrowseMode();
     if (!log_.empty()) throw DataError("Must apply updates before refreshing data");
-    int keep = current_;
+    const int keep = current_;
+    std::vector<Value> before;
+    if (d_->curPos >= 0) before = detail::toValues(d_->rows[d_->curPos].v, fields_.size());
+    std::vector<int> keyColumns;
+    for (int c = 0; c < fieldCount(); ++c)
+        if (fields_[c].key) keyColumns.push_back(c);
+
     Fetched fetched;
     fetchRows(fetched);
     d_->rows = std::move(fetched.rows);
     d_->store = std::move(fetched.store);
     d_->curPos = -1;
     rebuildVisible(*d_, filtered_, false);
-    int n = d_->count();
-    current_ = n == 0 ? -1 : std::clamp(keep, 0, n - 1);
+    const int n = d_->count();
+    bool found = before.empty();
+    if (n == 0) {
+        current_ = -1;
+    } else if (before.empty() || keyColumns.empty()) {
+        current_ = std::clamp(keep, 0, n - 1);
+        found = true;
+    } else {
+        current_ = -1;
+        for (int vi = 0; vi < n && current_ < 0; ++vi) {
+            const Cell* row = d_->rows[d_->pos(vi)].v;
+            bool same = true;
+            for (int c : keyColumns) same = same && row[c].compare(before[c]) == 0;
+            if (same) current_ = vi;
+        }
+        found = current_ >= 0;
+        if (!found && !d_->order.empty()) {
+            std::vector<Value> orderKey;
+            for (const OrderColumn& oc : d_->order) orderKey.push_back(before[oc.column]);
+            current_ = std::min(lowerBound(*d_, orderKey), n - 1);
+        } else if (!found) {
+            current_ = std::clamp(keep, 0, n - 1);
+        }
+    }
     d_->curPos = current_ >= 0 ? d_->pos(current_) : -1;
     bof_ = eof_ = n == 0;
     notifyAll(d_->observers, {RecordSetNotice::Reset, current_, -1});
+    if (!found && current_ >= 0 && afterScroll) afterScroll(*this);
+    return found;
 }
 
 // ----- Cursor -----
@@ -274,7 +307,6 @@ void RecordSet::moveTo(int row) {
 
 // ----- Searches -----
 
-// The first visible row whose first k order columns are not before `key`.
 static int lowerBound(const RecordSet::Impl& d, const std::vector<Value>& key) {
     int lo = 0, hi = d.count();
     while (lo < hi) {

@@ -139,10 +139,14 @@ class RecordSet {
     // Fires beforeClose, then drops the rows and every unapplied change.
     void close();
     bool active() const { return state_ != RecordSetState::Inactive; }
-    // Re-runs the same text and keeps the cursor on the same position.
+    // Re-runs the same text and finds the current row again by its key
+    // columns (by its position when the set has no key). When that row is
+    // gone, the cursor stands on the row that now sorts in its place (the
+    // last row when none follows), afterScroll fires, and the result is
+    // false; it is true when the row was found again or there was none.
     // Refused with "Must apply updates before refreshing data" while the
     // change log holds changes.
-    void refresh();
+    bool refresh();
     // Columns of the default order (from the ORDER BY of the text last opened).
     const std::vector<std::string>& defaultOrder() const { return orderNames_; }
 
@@ -238,6 +242,24 @@ class RecordSet {
     // ----- Events -----
     Event beforeInsert, afterInsert, afterPost, afterDelete, afterScroll, beforeClose;
     ErrorEvent onPostError;
+    // Runs inside the transaction of an apply, just before a logged new row
+    // is written: it may change the values about to be written (a number
+    // claimed in that transaction), and the row in the set takes them too.
+    // An exception fails that row as a refused statement does.
+    using ApplyInsertEvent =
+        std::function<void(RecordSet&, fb::Transaction&, std::vector<Value>& values)>;
+    ApplyInsertEvent beforeApplyInsert;
+
+    // Writes to other tables that belong to a logged change, made by the
+    // apply in its own transaction just before the change's statement (also
+    // when the change leaves the update table as it was). When set, each
+    // change is written under a savepoint: a change whose companion write
+    // throws, or whose own statement fails or finds no row, leaves nothing of
+    // itself in the database and stays in the log (the exception's text is
+    // its reason), while the changes written are committed with the one
+    // commit of the apply.
+    using CompanionWrite = std::function<void(fb::Transaction&, const ChangeEntry&)>;
+    CompanionWrite companionWrite;
 
     struct Impl;
 
@@ -261,6 +283,7 @@ class RecordSet {
     void fetchRowsFrom(fb::Attachment& attachment, Fetched& out);
     int applyOnce(fb::Transaction& tr, int maxErrors, std::vector<bool>& written, bool& rolledBack);
     void writeChange(fb::Transaction& tr, ChangeEntry& entry, bool& tooMany);
+    void storeWrittenValues(std::uint64_t rowId, const std::vector<Value>& values);
 
     std::string name_;
     Connection* connection_;

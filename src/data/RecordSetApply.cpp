@@ -334,8 +334,47 @@ int RecordSet::applyOnce(fb::Transaction& tr, int maxErrors, std::vector<bool>& 
         entry.serverText.clear();
         entry.failure = ApplyFailure::None;
         bool tooMany = false;
-        writeChange(tr, entry, tooMany);
+        // A server refusal inside a hook fails the change as its own
+        // statement would; a lost connection goes on to the caller.
+        auto recusa = [&entry](const std::exception& e) {
+            entry.failure = ApplyFailure::Refused;
+            entry.error = e.what();
+            if (auto* f = dynamic_cast<const fb::Error*>(&e)) {
+                if (semConexao(tipoFalha(*f))) throw;
+                entry.serverText = f->what();
+                const std::string texto =
+                    mensagemOperadorBanco(*f).value_or(QString()).toStdString();
+                if (!texto.empty()) entry.error = texto;
+            }
+        };
+        if (entry.kind == ChangeKind::Insert && beforeApplyInsert) {
+            std::vector<Value> values = entry.current;
+            try {
+                beforeApplyInsert(*this, tr, values);
+            } catch (const std::exception& e) {
+                recusa(e);
+            }
+            if (entry.failure == ApplyFailure::None && values != entry.current) {
+                entry.current = values;
+                storeWrittenValues(entry.rowId, values);
+            }
+        }
+        // With companion writes a change spans several statements: a
+        // savepoint per change makes it land whole or not at all.
+        const bool emPartes = companionWrite && entry.failure == ApplyFailure::None;
+        if (emPartes) {
+            tr.execute("savepoint CP_ALTERACAO");
+            try {
+                companionWrite(tr, entry);
+            } catch (const std::exception& e) {
+                recusa(e);
+            }
+        }
+        if (entry.failure == ApplyFailure::None) writeChange(tr, entry, tooMany);
         written[i] = entry.failure == ApplyFailure::None;
+        if (emPartes && !tooMany)
+            tr.execute(written[i] ? "release savepoint CP_ALTERACAO only"
+                                  : "rollback to savepoint CP_ALTERACAO");
         if (!written[i]) ++failed;
         if (tooMany || (maxErrors >= 0 && failed > maxErrors)) {
             rolledBack = true;
@@ -393,6 +432,20 @@ int RecordSet::discardFinalChanges() {
     const std::size_t before = log_.size();
     std::erase_if(log_, [](const ChangeEntry& e) { return isFinal(e.failure); });
     return static_cast<int>(before - log_.size());
+}
+
+// The values a hook of the apply set for a new row, in the row itself.
+void RecordSet::storeWrittenValues(std::uint64_t rowId, const std::vector<Value>& values) {
+    for (int p = 0; p < static_cast<int>(d_->rows.size()); ++p) {
+        if (d_->rows[p].id != rowId) continue;
+        for (std::size_t c = 0; c < values.size() && c < fields_.size(); ++c)
+            d_->rows[p].v[c] = Cell(values[c]);
+        const int vi = d_->visibleAtOrAfter(p);
+        if (vi < d_->count() && d_->pos(vi) == p)
+            for (const auto& [handle, fn] : std::map<int, Observer>(d_->observers))
+                if (fn) fn({RecordSetNotice::RowChanged, vi, vi});
+        return;
+    }
 }
 
 std::vector<std::string> RecordSet::lastApplyErrors() const {

@@ -1,7 +1,10 @@
-// Key generation against the tests' server: the key queries as the server
+// Persistence against the tests' server: the key queries as the server
 // receives them, and the writes that follow, with their values as
-// parameters.
+// parameters; a row of the due list written whole or not at all.
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 #include "data/Modules.h"
 #include "data/Persistencia.h"
@@ -58,6 +61,12 @@ TEST(ServerPersistencia, KeyQueriesReachTheServerAsTheSuiteSpellsThem) {
         parcelas + "3",
         "Select MaX(CODIGOCPR) as MaiorCodCPR from CONTASPR",
         parcelas + "4",  // the new account's installments: none
+        // Its number checked again when it is written (no work area to lock
+        // in this database).
+        "select ESTACAO from ESTACOES where ESTACAO = (select min(ESTACAO) from ESTACOES) with "
+        "lock",
+        "select 1 from RDB$DATABASE where exists (select 1 from CONTASPR where CODIGOCPR = ?) or "
+        "exists (select 1 from PARCELAS where CODIGOCPR = ?)",
         "insert into CONTASPR (CODIGOCPR, ESTACAO, NATUREZA, DESCRICAO, DATA, DATAREGISTRO, "
         "HORAREGISTRO) values (?, ?, ?, ?, ?, ?, ?)",
         "Select " + s.CamposCPR + " from CONTASPR where NATUREZA = 'P' order by CODIGOCPR",
@@ -65,6 +74,88 @@ TEST(ServerPersistencia, KeyQueriesReachTheServerAsTheSuiteSpellsThem) {
     EXPECT_EQ(sql, esperado);
     EXPECT_EQ(dm.CONTASPR.field("CODIGOCPR").asInteger(), 4);
     EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();
+}
+
+namespace {
+
+// The value a column of one row holds in the server's database now, as text
+// ("" for NULL).
+std::string valorNoBanco(fb::Attachment& a, const std::string& sql) {
+    fb::Transaction tr = a.startTransaction();
+    fb::Cursor c = tr.open(sql);
+    if (!c.fetch()) return "<no row>";
+    return c.isNull(0) ? std::string() : c.asText(0);
+}
+
+}  // namespace
+
+// An invoice number typed in the list and the installment's own columns of
+// the same row go in one transaction: when the installment cannot be
+// written, the invoice number is not stored either, and both stay pending.
+TEST(ServerPersistencia, AListRowIsWrittenWholeOrNotAtAll) {
+    CP_REQUIRE_FB_SERVER();
+    TestEnvironment env;
+    ServerDatabases server;
+    fb::Attachment& outro = server.shared();  // another workstation
+    outro.execute("insert into CONTASPR (CODIGOCPR, ESTACAO, NATUREZA) values (5, '01', 'P')");
+    outro.execute(
+        "insert into PARCELAS (CODIGOPARC, CODIGOCPR, NUMPARCELA, VALORPARCELA, DATAVENCIM) "
+        "values (1, 5, 1, 100, '2024-03-15')");
+    outro.execute("alter table PARCELAS add constraint CK_VALOR_PARCELA check (VALORPARCELA >= 0)");
+
+    SessionState s;
+    s.Estacao = "01";
+    TDM dm(env, s);
+    TDM2 dm2(env, s);
+    dm.SQLConnection1.setClient(fbClient());
+    dm.SQLConnection1.setDatabase(server.sharedConnect());
+    instalaPersistencia(dm, dm2, s, env);
+    RecordSet& q = dm.Query2;
+    q.setCommandText(
+        "Select A.CodigoParc, A.Estacao, A.NPedido, A.CodigoCPR, A.DataVencim, A.NumParcela, "
+        "A.NumDocumento, A.ValorParcela, A.DataPagto, A.ValorPago, B.NomeCliFor, B.CodigoCPR, "
+        "B.Natureza, B.Descricao, B.NFiscal from Parcelas A, ContasPR B where B.Natureza = 'P' "
+        "and A.CodigoCPR = B.CodigoCPR order by A.DataVencim");
+    q.open();
+    ASSERT_EQ(q.recordCount(), 1);
+    const std::string nfNoBanco = "select NFISCAL from CONTASPR where CODIGOCPR = 5";
+
+    // A value the server's constraint refuses.
+    q.edit();
+    q.field("NFISCAL").setAsString("NF-1");
+    q.field("VALORPARCELA").setAsMoney(-100);
+    EXPECT_THROW(q.post(), GravacaoPendente);
+    EXPECT_EQ(valorNoBanco(outro, nfNoBanco), "");
+    EXPECT_EQ(q.changeCount(), 1);
+
+    // Corrected, the same row goes whole, both parts in one write.
+    q.edit();
+    q.field("VALORPARCELA").setAsMoney(2500);
+    q.post();
+    EXPECT_EQ(q.changeCount(), 0);
+    EXPECT_EQ(valorNoBanco(outro, nfNoBanco), "NF-1");
+    EXPECT_EQ(valorNoBanco(outro, "select VALORPARCELA from PARCELAS where CODIGOPARC = 1"),
+              "25.00");
+
+    // The installment held by another workstation's transaction, which then
+    // commits a change of its own: the list's write of the row fails on the
+    // installment, after its account was already updated in the same
+    // transaction, and the account keeps its invoice number.
+    fb::Transaction trava = outro.startTransaction();
+    trava.execute("update PARCELAS set VALORPARCELA = 30 where CODIGOPARC = 1");
+    std::thread soltaDepois([&trava] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        trava.commit();
+    });
+    q.edit();
+    q.field("NFISCAL").setAsString("NF-2");
+    q.field("NUMDOCUMENTO").setAsInteger(77);
+    EXPECT_THROW(q.post(), GravacaoPendente);
+    soltaDepois.join();
+    EXPECT_EQ(valorNoBanco(outro, nfNoBanco), "NF-1");
+    EXPECT_EQ(valorNoBanco(outro, "select NUMDOCUMENTO from PARCELAS where CODIGOPARC = 1"), "");
+    ASSERT_EQ(q.changeCount(), 1);
+    EXPECT_FALSE(q.changes()[0].error.empty());
 }
 
 }  // namespace cp::test

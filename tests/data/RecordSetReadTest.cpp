@@ -294,7 +294,7 @@ TEST_F(RecordSetRead, FieldsReadAndSetThroughTheirTypes) {
     EXPECT_TRUE(rs.field("DATA").isNull());
 }
 
-TEST_F(RecordSetRead, RefreshKeepsTheCursorPositionAndShowsOtherChanges) {
+TEST_F(RecordSetRead, RefreshFindsTheCurrentRowByItsKeyAndShowsOtherChanges) {
     for (int i = 1; i <= 5; ++i) conta(i, "P", "N");
     RecordSet& rs = dm.CONTASPR;
     rs.setCommandText(contasText("order by CODIGOCPR"));
@@ -303,13 +303,27 @@ TEST_F(RecordSetRead, RefreshKeepsTheCursorPositionAndShowsOtherChanges) {
     EXPECT_EQ(rs.field("CODIGOCPR").asInteger(), 4);
     dbs.shared().execute("update CONTASPR set NOMECLIFOR = 'OUTRO' where CODIGOCPR = 4");
     EXPECT_EQ(rs.field("NOMECLIFOR").asString(), "N");  // a snapshot
-    rs.refresh();
+    EXPECT_TRUE(rs.refresh());
     EXPECT_EQ(rs.recNo(), 4);
     EXPECT_EQ(rs.field("NOMECLIFOR").asString(), "OUTRO");
+    // An earlier row went: the cursor stays on its row, not on its position.
+    dbs.shared().execute("delete from CONTASPR where CODIGOCPR = 1");
+    int rolagens = 0;
+    rs.afterScroll = [&](RecordSet&) { ++rolagens; };
+    EXPECT_TRUE(rs.refresh());
+    EXPECT_EQ(rs.field("CODIGOCPR").asInteger(), 4);
+    EXPECT_EQ(rs.recNo(), 3);
+    EXPECT_EQ(rolagens, 0);
+    // Its own row went: the one that sorts in its place, announced.
+    dbs.shared().execute("delete from CONTASPR where CODIGOCPR = 4");
+    EXPECT_FALSE(rs.refresh());
+    EXPECT_EQ(rs.field("CODIGOCPR").asInteger(), 5);
+    EXPECT_EQ(rolagens, 1);
     dbs.shared().execute("delete from CONTASPR where CODIGOCPR >= 3");
-    rs.refresh();
-    EXPECT_EQ(rs.recordCount(), 2);
-    EXPECT_EQ(rs.recNo(), 2);
+    EXPECT_FALSE(rs.refresh());
+    EXPECT_EQ(rs.recordCount(), 1);
+    EXPECT_EQ(rs.recNo(), 1);
+    EXPECT_EQ(rs.field("CODIGOCPR").asInteger(), 2);
 }
 
 TEST_F(RecordSetRead, ScratchQueryReadsSingleValues) {
