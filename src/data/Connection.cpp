@@ -1,5 +1,7 @@
 #include "data/Connection.h"
 
+#include "data/MensagensErro.h"
+
 namespace cp {
 
 fb::AttachParams parametrosSuite(const char* charset) {

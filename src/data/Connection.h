@@ -21,7 +21,6 @@
 #include <utility>
 #include <vector>
 
-#include "data/MensagensErro.h"
 #include "data/fb/fb.h"
 
 namespace cp {

@@ -120,9 +120,9 @@ TEST(ServidorFalhas, AGoneRowIsDiscardedAndTheRowsReadAgainWhenTheOperatorSaysSo
     if (parcelas.field("CODIGOPARC").asInteger() != 11) parcelas.next();
     ASSERT_EQ(parcelas.field("CODIGOPARC").asInteger(), 11);
     // Each post goes through the program's error boundary.
-    auto posta = [&](const char* valor) {
+    auto posta = [&](std::int64_t centavos) {
         parcelas.edit();
-        parcelas.field("VALORPARCELA").setAsString(valor);
+        parcelas.field("VALORPARCELA").setAsMoney(centavos);
         try {
             parcelas.post();
         } catch (const std::exception& e) {
@@ -130,7 +130,7 @@ TEST(ServidorFalhas, AGoneRowIsDiscardedAndTheRowsReadAgainWhenTheOperatorSaysSo
         }
     };
     // "Não" keeps it pending, as before; "Sim" discards it and reads again.
-    posta("12.50");
+    posta(1250);
     ASSERT_EQ(m.env.messages.size(), 1);
     const QString pergunta = m.env.messages.back();
     EXPECT_TRUE(pergunta.contains(QString::fromUtf8("não está mais no banco de dados")))
@@ -139,14 +139,14 @@ TEST(ServidorFalhas, AGoneRowIsDiscardedAndTheRowsReadAgainWhenTheOperatorSaysSo
     EXPECT_EQ(parcelas.changeCount(), 1);
 
     m.env.answer = [](const QString&) { return true; };
-    posta("13.00");
+    posta(1300);
     EXPECT_EQ(m.env.messages.size(), 2);
     EXPECT_EQ(parcelas.changeCount(), 0);
     ASSERT_EQ(parcelas.recordCount(), 1);
     EXPECT_EQ(parcelas.field("CODIGOPARC").asInteger(), 12);
 
     // The set is not blocked any more: the next change is written.
-    posta("15.00");
+    posta(1500);
     EXPECT_EQ(parcelas.changeCount(), 0);
     EXPECT_EQ(m.env.messages.size(), 2) << m.env.messages.join('\n').toStdString();
 }

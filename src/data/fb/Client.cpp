@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "data/fb/Internal.h"
@@ -83,18 +85,38 @@ void rememberMaster(Firebird::IMaster* master) {
     loadedMasters.push_back(master);
 }
 
+// A text argument that is a whole number: Firebird 3 gives 64-bit numbers,
+// such as a transaction's, as text.
+std::optional<std::int64_t> numberIn(std::string_view text) {
+    if (text.empty() || text.size() > 18) return std::nullopt;
+    std::int64_t n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
 // The engine codes of a status vector, each with the numbers that follow
-// it. Texts and operating-system codes are skipped; every kind of argument
-// takes one slot after its tag except a counted text, which takes two.
+// it (given as numbers or as texts of digits). Other texts and the
+// operating-system codes are skipped; every kind of argument takes one slot
+// after its tag except a counted text, which takes two.
 std::vector<StatusCode> statusCodes(const intptr_t* v) {
     std::vector<StatusCode> out;
     for (int guard = 0; v && *v != isc_arg_end && guard < 64; ++guard) {
         const intptr_t tag = v[0];
+        std::optional<std::int64_t> number;
         if (tag == isc_arg_gds) {
             out.push_back({v[1], {}});
-        } else if (tag == isc_arg_number && !out.empty()) {
-            out.back().numbers.push_back(static_cast<std::int64_t>(v[1]));
+        } else if (tag == isc_arg_number) {
+            number = static_cast<std::int64_t>(v[1]);
+        } else if (tag == isc_arg_string && v[1]) {
+            number = numberIn(reinterpret_cast<const char*>(v[1]));
+        } else if (tag == isc_arg_cstring && v[2]) {
+            number = numberIn(std::string_view(reinterpret_cast<const char*>(v[2]),
+                                               static_cast<std::size_t>(v[1])));
         }
+        if (number && !out.empty()) out.back().numbers.push_back(*number);
         v += tag == isc_arg_cstring ? 3 : 2;
     }
     return out;
