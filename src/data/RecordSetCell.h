@@ -39,7 +39,10 @@ class Cell {
         }
         return *this;
     }
-    explicit Cell(const Value& v) { set(v); }
+    explicit Cell(const Value& v) {
+        tag_ = Null;  // set() releases what the cell held: nothing yet
+        set(v);
+    }
 
     bool isNull() const { return tag_ == Null; }
     void clear() {

@@ -25,6 +25,9 @@ class RecordSetApply : public ::testing::Test {
         dm.SQLConnection1.setClient(fbClient());
         dm.SQLConnection1.setDatabase(dbs.sharedPath());
     }
+    // The default locale goes back as it was: the programs' other tests read
+    // numbers in theirs.
+    ~RecordSetApply() override { QLocale::setDefault(localeAntes); }
 
     // One value of the database, read beside the record set.
     fb::Value scalar(const std::string& sql) {
@@ -45,6 +48,7 @@ class RecordSetApply : public ::testing::Test {
         };
     }
 
+    const QLocale localeAntes;
     TestEnvironment env;
     SuiteDatabases dbs;
     SessionState session;

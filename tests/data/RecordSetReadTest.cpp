@@ -25,6 +25,9 @@ class RecordSetRead : public ::testing::Test {
         dm.SQLConnection1.setClient(fbClient());
         dm.SQLConnection1.setDatabase(dbs.sharedPath());
     }
+    // The default locale goes back as it was: the programs' other tests read
+    // numbers in theirs.
+    ~RecordSetRead() override { QLocale::setDefault(localeAntes); }
 
     void conta(int codigo, const char* natureza, const char* nome, const char* nfiscal = "",
                const char* estacao = "01") {
@@ -46,6 +49,7 @@ class RecordSetRead : public ::testing::Test {
         return std::string("Select ") + kCamposCPR + " from CONTASPR " + rest;
     }
 
+    const QLocale localeAntes;
     TestEnvironment env;
     SuiteDatabases dbs;
     SessionState session;
