@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/DonoDoBloqueio.h"
 #include "data/Environment.h"
 #include "data/Modules.h"
 #include "data/Persistencia.h"
@@ -33,11 +34,26 @@ bool travaDeOutro(const fb::Error& e) {
 // first: far more than writers ever wait at once.
 constexpr int kTentativasDaTrava = 1000;
 
+// Whether the transaction that held the lock row still runs: the wait then
+// ended by its time limit, not because the lock came free. A holder that
+// cannot be looked up counts as still running.
+bool aindaTravada(fb::Transaction& tr, const fb::Error& e) {
+    const auto holder = e.numberOf(kTransacaoConcorrente);
+    if (!holder) return false;
+    try {
+        return donoDaTransacao(tr, *holder).has_value();
+    } catch (const fb::Error&) {
+        return true;
+    }
+}
+
 // Takes the lock row. In a read-committed transaction a writer that waited
 // for another one gets an update conflict when the other commits; the lock
-// is free then and is taken again. When a lower work-area code appeared
-// meanwhile, that row is locked as well, so every writer ends holding the
-// same row. Returns false when ESTACOES has no row to lock.
+// is free then and is taken again. A writer whose wait ran out while the
+// holder still runs gives up with the conflict, so the account stays
+// pending and the operator is told, instead of waiting once more. When a lower work-area code
+// appeared meanwhile, that row is locked as well, so every writer ends holding the same row.
+// Returns false when ESTACOES has no row to lock.
 bool travaContaNova(fb::Transaction& tr) {
     std::string travada;
     for (int tentativa = 1;; ++tentativa) {
@@ -46,7 +62,7 @@ bool travaContaNova(fb::Transaction& tr) {
             if (!c.fetch()) return false;
             travada = c.asText(0);
         } catch (const fb::Error& e) {
-            if (!travaDeOutro(e) || tentativa >= kTentativasDaTrava) throw;
+            if (!travaDeOutro(e) || tentativa >= kTentativasDaTrava || aindaTravada(tr, e)) throw;
             continue;
         }
         fb::Cursor menor = tr.open("select min(ESTACAO) from ESTACOES");

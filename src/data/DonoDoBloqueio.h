@@ -14,6 +14,10 @@ class Transaction;
 
 namespace cp {
 
+// The engine code whose number is the transaction that held the row, in the
+// status of a lock wait that ended without the row.
+inline constexpr std::intptr_t kTransacaoConcorrente = 335544878;
+
 // The attachment behind the engine's transaction `transacao`, in words for
 // the operator (UTF-8), as it follows "alterado": "pela estação CAIXA2
 // (endereço 192.168.0.12, usuário caixa2, programa contas-pagar, conectado às

@@ -257,7 +257,6 @@ bool apagadoEnquantoEsperava(const fb::Error& e) {
 }
 
 // The transaction that held the row, as the engine names it in a conflict.
-constexpr std::intptr_t kTransacaoConcorrente = 335544878;
 
 }  // namespace
 

@@ -78,6 +78,43 @@ TEST(ServerChaveConta, TheLockMakesASecondWriterWaitAndSeeTheFirstOnesNumber) {
     EXPECT_EQ(numeroB, 2);
 }
 
+// A writer whose bounded wait runs out while the holder still runs gives up
+// with the conflict (its account stays pending) instead of waiting again
+// and again; the holder keeps its number.
+TEST(ServerChaveConta, AWriterGivesUpWhenTheLockIsStillHeldAfterItsWait) {
+    CP_REQUIRE_FB_SERVER();
+    ServerDatabases server;
+    estacoes(server);
+    fb::AttachParams curta = serverAttachParams();
+    curta.lockTimeout = 1;
+    fb::Attachment a = fb::Attachment::attach(fbClient(), server.sharedConnect(), curta);
+    fb::Attachment b =
+        fb::Attachment::attach(fbClient(), server.sharedConnect(), serverAttachParams());
+    fb::Transaction tb = b.startTransaction();
+    ASSERT_EQ(reservaCodigoConta(tb, 1), 1);
+
+    std::atomic<bool> terminou{false};
+    std::string erroA;
+    std::thread outra([&] {
+        try {
+            fb::Transaction ta = a.startTransaction();
+            reservaCodigoConta(ta, 1);
+        } catch (const fb::Error& e) {
+            erroA = e.what();
+        }
+        terminou = true;
+    });
+    // Each wait lasts one second; a writer that asked again after each one
+    // would still be waiting long after a few of them.
+    for (int i = 0; i < 300 && !terminou; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const bool desistiu = terminou;
+    tb.rollback();
+    outra.join();
+    EXPECT_TRUE(desistiu) << "the writer went on waiting for a lock still held";
+    EXPECT_NE(erroA.find("update conflicts with concurrent update"), std::string::npos) << erroA;
+}
+
 // The first write of a new account whose number another work area took
 // meanwhile, as the server receives it.
 TEST(ServerChaveConta, ANewAccountIsCheckedAndInsertedUnderTheLock) {
