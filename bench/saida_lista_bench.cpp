@@ -86,9 +86,7 @@ struct Suite : ProgramaEmTeste {
         env.writeSuiteFile(QStringLiteral("SaltaCP.db"), "");
         if (!inicia(env, env.suiteDir())) qFatal("start-up ended: no settings file");
         lista = form->lista.get();
-        form->show();
-        for (int i = 0; i < 10 && !form->activated(); ++i) QApplication::processEvents();
-        if (!form->activationCompleted() || !env.messages.isEmpty())
+        if (!ativa() || !env.messages.isEmpty())
             qFatal("start-up failed: %s", qPrintable(env.messages.join('\n')));
         lista->BitBtn2Click();  // all installments
         if (dm->Query2.rowCount() != 100000) qFatal("the list has the wrong number of rows");
@@ -204,80 +202,20 @@ void BM_Previa_100k(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 100000);
 }
 
-// The list statement on the client's interface: prepare, open, fetchNext into
-// the server's own message, each column read from its offset.
+// The list statement on the client's interface (the benchmarks' shared raw
+// fetch: prepare, open, fetchNext into the server's own message).
 void BM_RawFetch_100k(benchmark::State& state) {
-    using namespace Firebird;
     Suite& s = suite();
-    static Raw raw = loadRaw();
-    IStatus* st = raw.master->getStatus();
-    CheckStatusWrapper status(st);
-    IXpbBuilder* dpb = raw.util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
-    dpb->insertString(&status, isc_dpb_user_name, "sysdba");
-    dpb->insertString(&status, isc_dpb_password, cp::kSenhaSysdba);
-    dpb->insertInt(&status, isc_dpb_sql_dialect, 3);
-    IAttachment* att =
-        raw.provider->attachDatabase(&status, s.dbs->sharedPath().c_str(),
-                                     dpb->getBufferLength(&status), dpb->getBuffer(&status));
-    dpb->dispose();
-    if ((status.getState() & IStatus::STATE_ERRORS) || !att) {
+    RawSession raw(s.dbs->sharedPath(), false);
+    if (raw.failed()) {
         state.SkipWithError("raw attach failed");
-        st->dispose();
         return;
     }
     const std::string sql = sqlLista(kIni, kFim, "");
-    std::vector<unsigned char> buffer;
     Pico pico;
-    for (auto _ : state) {
-        ITransaction* tra = att->startTransaction(&status, 0, nullptr);
-        IStatement* stmt =
-            att->prepare(&status, tra, 0, sql.c_str(), 3, IStatement::PREPARE_PREFETCH_METADATA);
-        IMessageMetadata* meta = stmt->getOutputMetadata(&status);
-        const unsigned n = meta->getCount(&status);
-        std::vector<std::pair<unsigned, unsigned>> cols(n);  // type, offset
-        std::vector<unsigned> nulls(n);
-        for (unsigned i = 0; i < n; ++i) {
-            cols[i] = {meta->getType(&status, i) & ~1u, meta->getOffset(&status, i)};
-            nulls[i] = meta->getNullOffset(&status, i);
-        }
-        buffer.resize(meta->getMessageLength(&status));
-        IResultSet* rs = stmt->openCursor(&status, tra, nullptr, nullptr, meta, 0);
-        std::int64_t linhas = 0, soma = 0;
-        std::string texto;
-        while (rs->fetchNext(&status, buffer.data()) == IStatus::RESULT_OK) {
-            const unsigned char* b = buffer.data();
-            for (unsigned i = 0; i < n; ++i) {
-                std::int16_t nulo;
-                std::memcpy(&nulo, b + nulls[i], 2);
-                if (nulo) continue;
-                const auto [tipo, off] = cols[i];
-                if (tipo == SQL_VARYING) {
-                    std::uint16_t len;
-                    std::memcpy(&len, b + off, 2);
-                    texto.assign(reinterpret_cast<const char*>(b + off + 2), len);
-                    benchmark::DoNotOptimize(texto.data());
-                } else if (tipo == SQL_INT64) {
-                    std::int64_t v;
-                    std::memcpy(&v, b + off, 8);
-                    soma += v;
-                } else if (tipo == SQL_LONG || tipo == SQL_TYPE_DATE) {
-                    std::int32_t v;
-                    std::memcpy(&v, b + off, 4);
-                    soma += v;
-                }
-            }
-            ++linhas;
-        }
-        benchmark::DoNotOptimize(soma);
-        rs->close(&status);
-        meta->release();
-        stmt->free(&status);
-        tra->commit(&status);
-        if (linhas != 100000) state.SkipWithError("wrong row count");
-    }
+    for (auto _ : state)
+        if (raw.fetchAll(sql) != 100000) state.SkipWithError("wrong row count");
     state.counters["pico_MB"] = pico.mb();
-    att->detach(&status);
-    st->dispose();
     state.SetItemsProcessed(state.iterations() * 100000);
 }
 
@@ -287,28 +225,6 @@ BENCHMARK(BM_ExportaCsvFundo_100k)->Unit(benchmark::kMillisecond)->Iterations(5)
 BENCHMARK(BM_SalvaPdf_100k)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_Previa_100k)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// Keeps each run's time so the ratios to the raw fetch can be printed.
-class Razoes : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                tempos_[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const auto raw = tempos_.find("BM_RawFetch_100k/iterations:5");
-        if (raw == tempos_.end() || raw->second <= 0) return;
-        for (const auto& [nome, t] : tempos_)
-            if (nome != raw->first)
-                std::printf("%s / raw fetch: %.2f\n", nome.c_str(), t / raw->second);
-    }
-
-  private:
-    std::map<std::string, double> tempos_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -316,7 +232,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    Razoes reporter;
+    const std::string raw = "BM_RawFetch_100k/iterations:5";
+    RatioReporter reporter({
+        {"BM_ExportaCsv_100k/iterations:5", raw, "CSV / raw fetch"},
+        {"BM_ExportaCsvFundo_100k/iterations:5", raw, "CSV in the background / raw fetch"},
+        {"BM_SalvaPdf_100k/iterations:2", raw, "PDF / raw fetch"},
+        {"BM_Previa_100k/iterations:1", raw, "print preview / raw fetch"},
+    });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     gSuite.reset();
