@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "data/Connection.h"
+#include "suite/AcessoBanco.h"
 
 struct Raw {
     Firebird::IMaster* master = nullptr;

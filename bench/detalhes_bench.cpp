@@ -30,12 +30,13 @@
 #include <memory>
 
 #include "RawClient.h"
-#include "data/Modules.h"
-#include "data/SessionState.h"
 #include "entry/PainelConta.h"
 #include "shell/DataWidgets.h"
+#include "suite/EstadoSessao.h"
+#include "suite/Modules.h"
 #include "support/FbDatabases.h"
 #include "support/FbServer.h"
+#include "support/LocaleGuard.h"
 #include "support/ProgramaEmTeste.h"
 #include "support/Semeia.h"
 #include "support/SuiteDatabases.h"
@@ -179,8 +180,9 @@ struct Suite : ProgramaEmTeste {
     std::unique_ptr<ServerDatabases> servidor;
     std::string banco;  // for the bare loop
 
+    LocaleGuard brasil;
+
     explicit Suite(bool noServidor) {
-        usaLocaleDaSuite();
         QByteArray ini = linhaIni(kRotuloLogoff, "10");
         if (noServidor) {
             servidor = std::make_unique<ServerDatabases>("01");

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "RawClient.h"
-#include "data/fb/fb.h"
+#include "fb/fb.h"
 #include "support/FbDatabases.h"
 
 namespace {

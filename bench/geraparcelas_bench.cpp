@@ -24,8 +24,8 @@
 #include <memory>
 #include <string>
 
-#include "data/Modules.h"
 #include "entry/GeraParcelas.h"
+#include "suite/Modules.h"
 #include "support/FbDatabases.h"
 #include "support/FbServer.h"
 #include "support/ProgramaEmTeste.h"

@@ -18,11 +18,11 @@
 #include <memory>
 
 #include "app/Form1.h"
-#include "data/Modules.h"
-#include "data/SessionState.h"
 #include "logic/ListaSql.h"
 #include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"
+#include "suite/EstadoSessao.h"
+#include "suite/Modules.h"
 #include "support/FbDatabases.h"
 #include "support/ProgramaEmTeste.h"
 #include "support/SuiteDatabases.h"

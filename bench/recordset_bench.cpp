@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <random>
 
-#include "data/Modules.h"
-#include "data/SessionState.h"
+#include "suite/EstadoSessao.h"
+#include "suite/Modules.h"
 #include "support/FbDatabases.h"
 #include "support/TestEnvironment.h"
 
@@ -63,9 +63,9 @@ BenchData& data() {
 }
 
 struct Module {
-    cp::SessionState session;
+    cp::EstadoSessao sessao;
     cp::TDM dm;
-    Module() : dm(data().env, session) {
+    Module() : dm(data().env, sessao) {
         dm.SQLConnection1.setClient(cp::test::fbClient());
         dm.SQLConnection1.setDatabase(data().path);
         dm.SQLConnection1.open();

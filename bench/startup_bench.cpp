@@ -27,11 +27,12 @@
 #include <string>
 #include <vector>
 
-#include "data/Conexoes.h"
-#include "data/Modules.h"
-#include "data/SessionState.h"
 #include "shell/DataWidgets.h"
 #include "shell/DesktopEnvironment.h"
+#include "suite/AcessoBanco.h"
+#include "suite/Conexoes.h"
+#include "suite/EstadoSessao.h"
+#include "suite/Modules.h"
 #include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
 
@@ -124,7 +125,7 @@ void BM_Grade100000Linhas(benchmark::State& state) {
         "select a.i * 1000 + b.j + 1, 1, '01', a.i * 1000 + b.j + 1, 10.50 + b.j, "
         "dateadd(b.j day to date '2024-01-01') from a cross join b");
     dbs.release();
-    cp::SessionState sessao;
+    cp::EstadoSessao sessao;
     cp::TDM dm(env, sessao);
     dm.SQLConnection1.setDatabase(dbs.sharedPath());
     fb::AttachParams p;

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "logic/Sessao.h"
 #include "logic/Configuracoes.h"
+#include "logic/Sessao.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ void confere(bool ok) {
 bool semQuebra(const std::string& s) { return s.find_first_of("\r\n") == std::string::npos; }
 
 void leConfiguracoes(std::string_view bytes, std::int32_t& minutos) {
-    cp::SessionState sessao;
+    cp::EstadoSessao sessao;
     cp::Configuracoes config;
     std::istringstream entrada{std::string(bytes)};
     try {

@@ -3,13 +3,13 @@
 // guarded() is caught here, shown and logged, and the event loop goes on.
 #pragma once
 
-#include "shell/Termino.h"
-
 #include <QApplication>
+
+#include "shell/Termino.h"
 
 class QWidget;
 
-#include "data/Environment.h"
+#include "suite/Environment.h"
 
 namespace cp {
 

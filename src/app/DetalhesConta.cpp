@@ -5,11 +5,11 @@
 #include <utility>
 
 #include "app/Form1.h"
-#include "data/Modules.h"
 #include "entry/GravaDetalhes.h"
 #include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"
 #include "shell/Toolkit.h"
+#include "suite/Modules.h"
 
 namespace cp {
 namespace {

@@ -12,7 +12,6 @@
 
 #include "app/DetalhesConta.h"
 #include "data/Cp1252.h"
-#include "data/Modules.h"
 #include "entry/GravaDetalhes.h"
 #include "entry/PainelConta.h"
 #include "entry/Procuras.h"
@@ -23,6 +22,7 @@
 #include "shell/ErrorHandler.h"
 #include "shell/Termino.h"
 #include "shell/Toolkit.h"
+#include "suite/Modules.h"
 
 namespace cp {
 namespace {
@@ -41,18 +41,6 @@ QStringList argumentosAteVazio(QStringList args) {
     return args;
 }
 
-// Windows-1252 bytes of an argument; nullopt when it holds a character that
-// no stored text can hold (such an argument matches no account).
-std::optional<std::string> bytesArgumento(const QStringList& args, qsizetype i) {
-    if (i >= args.size()) return std::string();
-    return toCp1252(args[i]);
-}
-
-std::string corta(std::string s, std::size_t n) {
-    if (s.size() > n) s.resize(n);
-    return s;
-}
-
 QPushButton* botao(QWidget* parent, const char* name, const QString& caption, const QColor& cor,
                    const QRect& geometria) {
     auto* b = new QPushButton(caption, parent);
@@ -66,8 +54,9 @@ QPushButton* botao(QWidget* parent, const char* name, const QString& caption, co
 
 }  // namespace
 
-Form1::Form1(Environment& environment, QStringList args, QWidget* parent)
-    : JanelaPrincipal(environment, parent), argumentos(argumentosAteVazio(std::move(args))) {
+Form1::Form1(Environment& environment, EstadoSessao& estado, QStringList args, QWidget* parent)
+    : JanelaPrincipal(environment, estado, parent),
+      argumentos(argumentosAteVazio(std::move(args))) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral(" BRUNDELO - Financeiro"));
     auto* client = new QWidget(this);
@@ -171,168 +160,6 @@ void Form1::showEvent(QShowEvent* e) {
     }
 }
 
-void Form1::FormActivate() {
-    activated_ = true;
-    if (semServidor_) {
-        activationFailed_ = true;
-        ativacaoInterrompida();
-        return;
-    }
-    if (guarded(env, [this] { passosAtivacao(); })) {
-        activationCompleted_ = true;
-    } else {
-        activationFailed_ = true;
-        ativacaoInterrompida();
-    }
-}
-
-void Form1::passosAtivacao() {
-    if (!DM || !DM2 || !lista || !conta || !login)
-        throw std::logic_error("A janela foi ativada antes de os módulos de dados existirem.");
-    TDM& dm = *DM;
-    TDM2& dm2 = *DM2;
-
-    // 1. Column lists of the selects.
-    sessao.CamposFornecedor = kCamposFornecedor;
-    sessao.CamposCPR = kCamposCPR;
-    sessao.CamposParcelas = kCamposParcelas;
-
-    // 2. The due list covers the account's fields.
-    lista->DBGrid5->setGeometry(4, 70, 791, 450);
-
-    // 3. Idle limit of the session resume.
-    sessao.MinutosLogoff = MinutosDeLogoff(sessao.TempoLogoff.str());
-
-    // 4. Payment conditions into the condition box.
-    QStringList condicoes;
-    dm.FormasPG.open();
-    for (dm.FormasPG.first(); !dm.FormasPG.eof(); dm.FormasPG.next()) {
-        condicoes << fromCp1252(dm.FormasPG.field("DESCRICAO").asString());
-    }
-    conta->DBComboBox1->setItems(condicoes);
-    dm.FormasPG.close();
-
-    // 5. The stored period.
-    dm2.Periodo.open();
-    const bool semPeriodo = dm2.Periodo.isEmpty();
-    sessao.DataIniPeriodo = semPeriodo ? QDate() : dm2.Periodo.field("DATAINICIAL").asDate();
-    sessao.DataFimPeriodo = semPeriodo ? QDate() : dm2.Periodo.field("DATAFINAL").asDate();
-
-    // 6, 7.
-    PainelVelmora->hide();
-    dm.CONTASPR.setFiltered(true);
-
-    if (argumentos.isEmpty()) {
-        modoNavegador();
-    } else {
-        modoContaUnica();
-    }
-
-    // 10.
-    PainelVelmora->show();
-
-    // 11. Defaults for new installments.
-    dm.FormaPad.open();
-    if (!dm.FormaPad.isEmpty()) {
-        sessao.ContaBancoPadrao = dm.FormaPad.field("CTAPADRAO").asString();
-        sessao.MeioPagtoPadrao = dm.FormaPad.field("MEIOPADRAO").asString();
-    } else {
-        sessao.ContaBancoPadrao = "";
-        sessao.MeioPagtoPadrao = "";
-    }
-    dm.FormaPad.close();
-
-    // 12. Session resume or login.
-    login->VerificaSessao();
-}
-
-void Form1::modoNavegador() {
-    TDM& dm = *DM;
-    lista->PainelTotais->show();
-    lista->CarregaPeriodo();
-    dm.Parcelas.open();
-    sessao.FiltroAPagar = kFiltroAPagar;
-    lista->MontaQuery2();
-    // The accounts' own statement is read once with the payables filter on.
-    dm.CONTASPR.open();
-    dm.CONTASPR.setFilter("Natureza = 'P'");
-    dm.CONTASPR.setFiltered(true);
-    dm.CONTASPR.close();
-    dm.CONTASPR.setCommandText("Select " + sessao.CamposCPR +
-                               " from CONTASPR where NATUREZA = 'P' order by CODIGOCPR");
-    dm.CONTASPR.open();
-    dm.CONTASPR.last();
-}
-
-std::string Form1::chaveNotaFiscal(const QStringList& args) {
-    return args.isEmpty() ? std::string() : bytesArgumento(args, 0).value_or(std::string());
-}
-
-std::string Form1::chaveNomeFornecedor(const QStringList& args) {
-    // Argument 2 cut to 60 characters, then a blank and each following
-    // argument, cut to 60 after each step; the last step appends a blank and
-    // the empty text, so two or more arguments give a key ending in a blank.
-    if (args.size() < 2) return {};
-    std::string chave = corta(bytesArgumento(args, 1).value_or(std::string()), 60);
-    for (qsizetype i = 2; i <= args.size(); ++i)
-        chave = corta(chave + " " + bytesArgumento(args, i).value_or(std::string()), 60);
-    return chave;
-}
-
-void Form1::modoContaUnica() {
-    TDM& dm = *DM;
-    lista->PainelTotais->hide();
-    dm.CONTASPR.close();
-    dm.CONTASPR.setCommandText("Select " + sessao.CamposCPR +
-                               " from CONTASPR where NATUREZA = 'P' order by NFISCAL, NOMECLIFOR");
-    dm.CONTASPR.open();
-    dm.CONTASPR.first();
-
-    // Exact lookup on the search key NFISCAL, NOMECLIFOR, the values cut to
-    // the columns' widths. Trailing blanks do not count in the comparison, so
-    // the key's final blank still finds the supplier's name as stored.
-    const bool representavel =
-        argumentos.isEmpty() ||
-        std::all_of(argumentos.begin(), argumentos.end(),
-                    [](const QString& a) { return toCp1252(a).has_value(); });
-    const std::string nota = corta(chaveNotaFiscal(argumentos), 16);
-    const std::string nome = corta(chaveNomeFornecedor(argumentos), 40);
-    const bool achou = representavel && dm.CONTASPR.findKey({Value(nota), Value(nome)});
-    if (!achou) {
-        // No such account: the window closes and the program ends once this
-        // activation has run to its end.
-        dm.CONTASPR.close();
-        DM2->Periodo.close();
-        close();
-    }
-
-    dm.Parcelas.open();
-    sessao.FiltroAPagar = kFiltroAPagar;
-    lista->MontaQuery2();
-
-    BitBtn11->setText(QStringLiteral("Tabela de Despesas"));
-    BitBtn11->setEnabled(false);
-    lista->DBGrid5->hide();
-    lista->Panel10->hide();
-}
-
-void Form1::ativacaoInterrompida() {
-    // A step of the activation failed and the later ones (the session check
-    // included) did not run: nobody has logged in and the data may be
-    // unreachable. The window keeps only "Sair", which closes it.
-    if (!PainelVelmora) return;
-    PainelVelmora->show();
-    for (QWidget* w : PainelVelmora->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (w != BitBtn3 && w != Label8) w->setEnabled(false);
-    BitBtn3->show();
-    BitBtn3->setEnabled(true);
-    const bool loginVisivel = login && login->PainelLogin && login->PainelLogin->isVisible();
-    if (!loginVisivel) {
-        setCancelButton(BitBtn3);
-        BitBtn3->setFocus();
-    }
-}
-
 void Form1::FechaTabelas() {
     if (DM) DM->Query2.close();
     if (DM2) DM2->Periodo.close();
@@ -368,7 +195,8 @@ bool Form1::gravaAntesDeFechar() {
         return true;
     } catch (const std::exception& e) {
         const QString oQue =
-            QStringLiteral("Ao fechar, o que estava em edição não pôde ser gravado:\n") + errorText(e);
+            QStringLiteral("Ao fechar, o que estava em edição não pôde ser gravado:\n") +
+            errorText(e);
         if (terminando) {
             // Nobody is left to answer: the log keeps what was lost.
             reportError(env, oQue + QStringLiteral("\nO programa foi encerrado pelo sistema."));

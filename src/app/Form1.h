@@ -23,7 +23,7 @@ class Form1 : public JanelaPrincipal {
     Q_OBJECT
   public:
     // `args` are the command-line arguments after the program name.
-    Form1(Environment& env, QStringList args, QWidget* parent = nullptr);
+    Form1(Environment& env, EstadoSessao& sessao, QStringList args, QWidget* parent = nullptr);
     ~Form1() override;
 
     // FormCreate: notes the executable's directory and reads BRUNDELO.INI.

@@ -3,12 +3,15 @@
 #include <functional>
 
 #include "app/Form1.h"
-#include "data/Conexoes.h"
-#include "data/MensagensErro.h"
-#include "data/Modules.h"
-#include "data/Persistencia.h"
+#include "fb/Failure.h"
 #include "shell/ErrorHandler.h"
 #include "shell/Termino.h"
+#include "suite/AcessoBanco.h"
+#include "suite/Conexoes.h"
+#include "suite/EstadoSessao.h"
+#include "suite/MensagensErro.h"
+#include "suite/Modules.h"
+#include "suite/Persistencia.h"
 
 namespace cp {
 
@@ -16,12 +19,14 @@ Programa::Programa(Environment& env, QStringList args)
     : env_(env),
       tempoConexao_(kTempoConexaoSegundos),
       tempoBloqueio_(kTempoBloqueioSegundos),
-      form_(std::make_unique<Form1>(env, std::move(args))) {}
+      sessao_(std::make_unique<EstadoSessao>()),
+      form_(std::make_unique<Form1>(env, *sessao_, std::move(args))) {}
 
 Programa::~Programa() {
     form_.reset();
     dm2_.reset();
     dm_.reset();
+    sessao_.reset();
 }
 
 namespace {
@@ -35,7 +40,7 @@ void criaModulo(Environment& env, bool& semServidor, const std::function<void()>
         try {
             passo();
         } catch (const fb::Error& e) {
-            if (tipoFalha(e) != FalhaBanco::ServidorInacessivel) throw;
+            if (fb::classify(e) != fb::Failure::ServerUnreachable) throw;
             semServidor = true;
             const QString texto = mensagemOperadorBanco(e).value_or(QString::fromUtf8(e.what()));
             throw ErroOperador(

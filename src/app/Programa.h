@@ -11,6 +11,7 @@
 namespace cp {
 
 class Environment;
+struct EstadoSessao;
 class Form1;
 class TDM;
 class TDM2;
@@ -42,6 +43,7 @@ class Programa {
     void setTemposDeEspera(int conexaoSegundos, int bloqueioSegundos);
 
     Form1& form() const { return *form_; }
+    EstadoSessao& sessao() const { return *sessao_; }
     // Null before cria() has reached them.
     TDM* dm() const { return dm_.get(); }
     TDM2* dm2() const { return dm2_.get(); }
@@ -50,6 +52,9 @@ class Programa {
     Environment& env_;
     int tempoConexao_;
     int tempoBloqueio_;
+    // The session state: created before and destroyed after everything that
+    // refers to it (the modules and the window).
+    std::unique_ptr<EstadoSessao> sessao_;
     // Declared before the window so that they outlive it.
     std::unique_ptr<TDM> dm_;
     std::unique_ptr<TDM2> dm2_;

@@ -35,17 +35,9 @@ class FimAposPrimeiraPintura : public QObject {
     bool done_ = false;
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    cp::Application app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Contas a Pagar"));
-    cp::installSuiteFonts();
-    cp::installSuiteLocale();
-
-    cp::DesktopEnvironment env;
-    app.setEnvironment(&env);
-
+// The program proper, from its start-up to the end of the event loop; what
+// it created is gone when it returns.
+int executa(cp::Application& app, cp::Environment& env) {
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();  // the program's own name
     cp::Programa programa(env, args);
@@ -58,5 +50,23 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsSet("CP_QUIT_AFTER_FIRST_PAINT")) app.installEventFilter(&medicao);
 
     form.show();
-    return app.exec();
+    const int codigo = app.exec();
+    app.removeEventFilter(&medicao);
+    return codigo;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    cp::Application app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Contas a Pagar"));
+    cp::installSuiteFonts();
+    cp::installSuiteLocale();
+
+    cp::DesktopEnvironment env;
+    app.setEnvironment(&env);
+    const int codigo = executa(app, env);
+    // The environment goes before the application: take it back first.
+    app.setEnvironment(nullptr);
+    return codigo;
 }

@@ -1,18 +1,8 @@
 #include "data/Connection.h"
 
-#include "data/MensagensErro.h"
+#include "fb/Failure.h"
 
 namespace cp {
-
-fb::AttachParams parametrosSuite(const char* charset) {
-    fb::AttachParams p;
-    p.user = "sysdba";
-    p.password = kSenhaSysdba;
-    p.role = "RoleName";
-    p.charset = charset;
-    p.dialect = 3;
-    return p;
-}
 
 Connection::~Connection() = default;
 
@@ -47,14 +37,14 @@ void Connection::close() {
         closing->detach();
     } catch (const fb::Error& e) {
         // A dead attachment has nothing left to end on the server.
-        if (!semConexao(tipoFalha(e))) throw;
+        if (!fb::isConnectionLost(e)) throw;
     }
 }
 
 bool Connection::connected() const { return attachment_ && attachment_->connected(); }
 
 bool Connection::dropIfLost(const fb::Error& e) {
-    if (!semConexao(tipoFalha(e))) return false;
+    if (!fb::isConnectionLost(e)) return false;
     if (attachment_) {
         ++lostConnections_;
         // The handles go without a word to the server: detaching a dead

@@ -21,23 +21,9 @@
 #include <utility>
 #include <vector>
 
-#include "data/fb/fb.h"
+#include "fb/fb.h"
 
 namespace cp {
-
-// The password of the database administrator the suite's programs attach as.
-inline constexpr const char* kSenhaSysdba = "vostremal";
-
-// How long an attach waits for the server to answer, in seconds.
-inline constexpr int kTempoConexaoSegundos = 15;
-// How long a statement waits on a row that another workstation holds before
-// the change is reported as blocked (it stays pending), in seconds.
-inline constexpr int kTempoBloqueioSegundos = 10;
-
-// The attach settings of the suite's connections: sysdba with the password
-// above, the role "RoleName", dialect 3 and the character set `charset`
-// (empty: the server's default).
-fb::AttachParams parametrosSuite(const char* charset);
 
 class Connection {
   public:
@@ -63,14 +49,13 @@ class Connection {
     void setClient(std::shared_ptr<fb::Client> client);
     std::shared_ptr<fb::Client> client() const { return client_; }
 
-    // Seconds an attach waits for the server (kTempoConexaoSegundos unless
-    // set); 0 leaves it to the client and the system. Takes effect at the
-    // next attach.
+    // Seconds an attach waits for the server; 0 (unless set) leaves it to
+    // the client and the system. Takes effect at the next attach.
     void setConnectTimeout(int seconds) { connectTimeout_ = seconds; }
     int connectTimeout() const { return connectTimeout_; }
-    // Seconds a statement waits on a row held by another transaction
-    // (kTempoBloqueioSegundos unless set); 0 waits for as long as the other
-    // holds it. Takes effect at the next attach.
+    // Seconds a statement waits on a row held by another transaction; 0
+    // (unless set) waits for as long as the other holds it. Takes effect at
+    // the next attach.
     void setLockTimeout(int seconds) { lockTimeout_ = seconds; }
     int lockTimeout() const { return lockTimeout_; }
     // Whether run() attaches again by itself after a lost connection (on
@@ -115,8 +100,8 @@ class Connection {
     std::string libraryPath_;
     std::shared_ptr<fb::Client> client_;
     bool clientGiven_ = false;
-    int connectTimeout_ = kTempoConexaoSegundos;
-    int lockTimeout_ = kTempoBloqueioSegundos;
+    int connectTimeout_ = 0;
+    int lockTimeout_ = 0;
     bool reconnect_ = true;
     int lostConnections_ = 0;
     std::optional<fb::Attachment> attachment_;

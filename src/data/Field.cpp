@@ -1,7 +1,9 @@
 #include "data/Field.h"
 
+#include "data/EditMask.h"
 #include "data/Formats.h"
 #include "data/RecordSet.h"
+#include "data/Text.h"
 
 namespace cp {
 
@@ -82,13 +84,6 @@ std::string typeName(FieldType t) {
 
 [[noreturn]] void accessError(const FieldDef& f, const char* as) {
     throw DataError("Cannot access field '" + f.name + "' as type " + as);
-}
-
-std::string trimmedText(std::string_view s) {
-    std::size_t b = s.find_first_not_of(' ');
-    if (b == std::string_view::npos) return {};
-    std::size_t e = s.find_last_not_of(' ');
-    return std::string(s.substr(b, e - b + 1));
 }
 
 // The edit pattern a date or time mask stands for: its runs of positions are
@@ -187,12 +182,12 @@ void Field::setAsString(std::string_view text) {
         }
         case FieldType::Date: {
             auto d = parseDate(text, set_->today());
-            if (!d) throw DataError(msgInvalidDate(trimmedText(text)));
+            if (!d) throw DataError(msgInvalidDate(trim(text)));
             return set_->setCell(row_, col_, *d);
         }
         case FieldType::Time: {
             auto t = parseTime(text);
-            if (!t) throw DataError(msgInvalidTime(trimmedText(text)));
+            if (!t) throw DataError(msgInvalidTime(trim(text)));
             return set_->setCell(row_, col_, *t);
         }
     }
@@ -207,13 +202,8 @@ std::int64_t Field::asInteger() const {
         case FieldType::Money:
         case FieldType::Decimal8:
             return rescaleTruncated(std::get<std::int64_t>(v), scaleOf(type()), 0);
-        case FieldType::String: {
-            const std::string& s = std::get<std::string>(v);
-            if (trimmedText(s).empty()) return 0;
-            auto i = parseInteger(s);
-            if (!i) throw DataError("'" + s + "' is not a valid integer value");
-            return *i;
-        }
+        case FieldType::String:
+            return integerFromText(std::get<std::string>(v), def().name);
         default:
             accessError(def(), "Integer");
     }
@@ -330,9 +320,9 @@ QDate Field::asDate() const {
     if (cp::isNull(v)) return {};
     if (auto* d = std::get_if<QDate>(&v)) return *d;
     if (auto* s = std::get_if<std::string>(&v)) {
-        if (trimmedText(*s).empty()) return {};
+        if (trim(*s).empty()) return {};
         auto d = parseDate(*s, set_->today());
-        if (!d) throw DataError(msgInvalidDate(trimmedText(*s)));
+        if (!d) throw DataError(msgInvalidDate(trim(*s)));
         return *d;
     }
     accessError(def(), "Date");
@@ -351,9 +341,9 @@ QTime Field::asTime() const {
     if (cp::isNull(v)) return {};
     if (auto* t = std::get_if<TimeOfDay>(&v)) return t->toQTime();
     if (auto* s = std::get_if<std::string>(&v)) {
-        if (trimmedText(*s).empty()) return {};
+        if (trim(*s).empty()) return {};
         auto t = parseTime(*s);
-        if (!t) throw DataError(msgInvalidTime(trimmedText(*s)));
+        if (!t) throw DataError(msgInvalidTime(trim(*s)));
         return *t;
     }
     accessError(def(), "Time");
@@ -432,14 +422,20 @@ void Field::setEditText(std::string_view text) {
         if (!masked) throw DataError(kMsgInvalidInput);
         typed = *masked;
         if (f.type != FieldType::String &&
-            trimmedText(typed).find_first_of("0123456789") == std::string::npos)
+            trim(typed).find_first_of("0123456789") == std::string::npos)
             return clear();  // only optional positions, none typed
     }
     if (f.type == FieldType::String) return setAsString(typed);
     // Numbers, dates and times: surrounding blanks are not part of the value.
-    std::string t = trimmedText(typed);
+    std::string t(trim(typed));
     if (t.empty()) return clear();
     setAsString(t);
+}
+
+std::int64_t integerFromText(std::string_view text, std::string_view field) {
+    if (trim(text).empty()) return 0;
+    if (auto i = parseInteger(text)) return *i;
+    throw DataError(msgInvalidInteger(text, field));
 }
 
 }  // namespace cp

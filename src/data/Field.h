@@ -22,6 +22,11 @@ class DataError : public std::runtime_error {
     explicit DataError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// A whole number read from a text value of the column `field`: blanks
+// around it allowed, an empty text is 0; anything else is the record sets'
+// error for a text that is not an integer.
+std::int64_t integerFromText(std::string_view text, std::string_view field);
+
 enum class FieldType {
     Integer,   // 32-bit whole number, held as int64
     String,    // Windows-1252 text of at most `size` characters

@@ -1,4 +1,5 @@
-// Display formats and edit masks of the record-set columns, and the date
+// Display formats of the record-set columns (the edit masks are in
+// EditMask.h), and the date
 // rules of the suite: "/" and ":" in a pattern stand for the locale's
 // separators, dates are read day-month-year, and a two-digit year goes in the
 // hundred years that begin 50 years before the current year. The locale is
@@ -7,6 +8,7 @@
 
 #include <QChar>
 #include <QDate>
+#include <QString>
 #include <QTime>
 #include <cstdint>
 #include <optional>
@@ -51,6 +53,10 @@ std::string formatTime(std::string_view pattern, const QTime& time);
 std::string shortDatePattern();
 std::string longTimePattern();
 QChar dateSeparator();
+// A locale separator as one Windows-1252 byte; separators that the code page
+// cannot hold (some locales group with a narrow no-break space) become a
+// no-break space.
+char separatorByte(const QString& s, char fallback);
 QChar timeSeparator();
 
 // Day-month-year text ("31/01/05", "31/1/2005", "31/01") with any of the
@@ -60,50 +66,6 @@ std::optional<QDate> parseDate(std::string_view text, const QDate& today);
 std::optional<QTime> parseTime(std::string_view text);
 // The year for a two-digit year under the suite's rule.
 int expandYear(int twoDigitYear, const QDate& today);
-
-// ----- Edit masks -----
-
-// A Delphi edit mask "mask;save-literals;blank". Mask characters: 0 digit
-// required, 9 digit optional, # digit or sign optional, L letter required,
-// l letter optional, A alphanumeric required, a optional, C any required, c
-// optional; \x the literal x; ! (leading) optional positions blank at the
-// left; > and < upper or lower case what follows. Everything else is literal.
-class EditMask {
-  public:
-    explicit EditMask(std::string_view mask);
-
-    bool empty() const { return positions_.empty(); }
-    bool saveLiterals() const { return saveLiterals_; }
-    char blank() const { return blank_; }
-    int length() const { return static_cast<int>(positions_.size()); }
-
-    // The text shown in an edit box for a stored text: literals in place,
-    // unfilled positions as the blank character.
-    std::string display(std::string_view stored) const;
-    // Typed text into the stored form. The text is laid into the mask as if
-    // typed: literals may be typed or left out. Returns nullopt when a
-    // required position stays unfilled or a character does not fit its
-    // position. Unfilled optional positions become blanks. With literals not
-    // saved, only the typed characters are kept.
-    std::optional<std::string> apply(std::string_view typed) const;
-
-    // The runs of input positions between literals: (first, count).
-    const std::vector<std::pair<int, int>>& groups() const { return groups_; }
-
-  private:
-    bool layOut(std::string_view typed, std::string& cells) const;
-
-    struct Position {
-        char kind;     // 0 literal, or one of 0 9 # L l A a C c
-        char literal;  // for literals
-        int caseMode;  // 0 none, 1 upper, -1 lower
-    };
-    std::vector<Position> positions_;
-    bool saveLiterals_ = true;
-    char blank_ = '_';
-    bool blanksLeft_ = false;  // "!": a short run is filled from the right
-    std::vector<std::pair<int, int>> groups_;
-};
 
 // The exact messages of the record sets.
 inline constexpr const char* kMsgInvalidInput =

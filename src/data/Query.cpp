@@ -84,16 +84,7 @@ std::int64_t Query::asInteger(std::string_view column) const {
     }
     if (auto* f = std::get_if<double>(&v)) return static_cast<std::int64_t>(*f);
     if (auto* s = std::get_if<std::string>(&v)) {
-        std::string t = *s;
-        while (!t.empty() && t.back() == ' ') t.pop_back();
-        if (t.empty()) return 0;
-        try {
-            std::size_t used = 0;
-            long long x = std::stoll(t, &used);
-            if (used == t.size()) return x;
-        } catch (const std::exception&) {
-        }
-        throw DataError("'" + *s + "' is not a valid integer value");
+        return integerFromText(*s, column);
     }
     return 0;
 }

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "data/fb/fb.h"
+#include "fb/fb.h"
 
 namespace cp {
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,11 +65,16 @@ struct ChangeEntry {
     std::uint64_t rowId = 0;
     std::vector<Value> original;  // values as read (Update, Delete)
     std::vector<Value> current;   // values as posted (Insert, Update)
-    // Why the last apply could not write it, for the operator (UTF-8); empty
-    // if not tried. The server's own words, if any, are in serverText.
+    // Why the last apply could not write it (UTF-8), as the describeFailure
+    // hook words it; empty if not tried. The server's own words, if any, are
+    // in serverText.
     std::string error;
     ApplyFailure failure = ApplyFailure::None;
     std::string serverText;
+    // For Blocked: who held the row, as the lockHolder hook named it (empty:
+    // not known). For TooManyRows: how many rows the statement found.
+    std::string holder;
+    std::int64_t rowsFound = 0;
 };
 
 // What a grid adapter is told. Rows are visible row indexes.
@@ -261,6 +267,21 @@ class RecordSet {
     using CompanionWrite = std::function<void(fb::Transaction&, const ChangeEntry&)>;
     CompanionWrite companionWrite;
 
+    // Names the holder of a row that a statement waited for in vain: the
+    // engine's transaction `transaction` held it. Runs in the apply's
+    // transaction. nullopt when that transaction has ended meanwhile (the
+    // statement then runs once more); an empty text when it cannot be told.
+    using LockHolder =
+        std::function<std::optional<std::string>(fb::Transaction&, std::int64_t transaction)>;
+    LockHolder lockHolder;
+
+    // Words why a change could not be written (entry.error); `cause` is the
+    // server error behind it, if any. Unset, the record set's own short
+    // English texts are used.
+    using DescribeFailure =
+        std::function<std::string(const RecordSet&, const ChangeEntry&, const std::exception*)>;
+    DescribeFailure describeFailure;
+
     struct Impl;
 
   private:
@@ -283,6 +304,8 @@ class RecordSet {
     void fetchRowsFrom(fb::Attachment& attachment, Fetched& out);
     int applyOnce(fb::Transaction& tr, int maxErrors, std::vector<bool>& written, bool& rolledBack);
     void writeChange(fb::Transaction& tr, ChangeEntry& entry, bool& tooMany);
+    // Sets the failure of a change and its words.
+    void failChange(ChangeEntry& entry, ApplyFailure failure, const std::exception* cause) const;
     void storeWrittenValues(std::uint64_t rowId, const std::vector<Value>& values);
 
     std::string name_;

@@ -4,10 +4,10 @@
 #include <map>
 
 #include "data/Connection.h"
-#include "data/DonoDoBloqueio.h"
 #include "data/Formats.h"
-#include "data/MensagensErro.h"
 #include "data/RecordSetImpl.h"
+#include "data/Text.h"
+#include "fb/Failure.h"
 
 namespace cp {
 
@@ -18,11 +18,6 @@ constexpr const char* kPrimaryKeyQuery =
     "join RDB$INDEX_SEGMENTS s on s.RDB$INDEX_NAME = c.RDB$INDEX_NAME "
     "where c.RDB$RELATION_NAME = ? and c.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' "
     "order by s.RDB$FIELD_POSITION";
-
-std::string rtrimmed(std::string s) {
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
 
 // How one result column is read into its field: straight from the fetch
 // buffer when the types agree, through the typed value otherwise.
@@ -50,7 +45,7 @@ void RecordSet::fetchRowsFrom(fb::Attachment& attachment, Fetched& out) {
         (!d_->primaryKeyRead || d_->primaryKeyDatabase != connection_->database())) {
         std::vector<std::string> key;
         fb::Cursor pk = tr.open(kPrimaryKeyQuery, {detail::upperName(primaryKeyOrderTable_)});
-        while (pk.fetch()) key.push_back(rtrimmed(pk.asText(0)));
+        while (pk.fetch()) key.emplace_back(rtrim(pk.asText(0)));
         pk.close();
         d_->primaryKey = std::move(key);
         d_->primaryKeyDatabase = connection_->database();
@@ -239,26 +234,45 @@ RecordSet::Statement RecordSet::statementFor(const ChangeEntry& entry) const {
 
 namespace {
 
-constexpr const char* kSumiu =
-    "o registro não está mais no banco de dados como foi lido: foi excluído ou alterado por outra "
-    "estação ou por outro programa";
-constexpr const char* kChaveTomada =
-    "a chave deste registro já existe no banco de dados (outra estação ou outro programa gravou "
-    "um registro com a mesma chave)";
-constexpr const char* kOutro = "por outra estação ou por outro programa";
-constexpr const char* kNaoGravado =
-    "não gravado: outra alteração falhou e a gravação inteira foi desfeita";
+// The record set's own words for a failure, when no describeFailure hook
+// is set.
+std::string defaultText(const ChangeEntry& entry, const std::exception* cause) {
+    switch (entry.failure) {
+        case ApplyFailure::Gone:
+            return "the row is no longer in the database as it was read";
+        case ApplyFailure::KeyTaken:
+            return "the row's key is already taken";
+        case ApplyFailure::Blocked:
+            return "the row is held by " +
+                   (entry.holder.empty() ? std::string("another transaction") : entry.holder);
+        case ApplyFailure::TooManyRows:
+            return "the change would reach " + std::to_string(entry.rowsFound) +
+                   " rows; nothing was written";
+        case ApplyFailure::NotWritten:
+            return "not written: another change failed and the whole apply was undone";
+        case ApplyFailure::Refused:
+            return cause ? cause->what() : "refused";
+        case ApplyFailure::None:
+            break;
+    }
+    return {};
+}
 
 // "cannot update erased record": the row was deleted while this statement
 // waited for it. The engine gives it no code of its own.
-bool apagadoEnquantoEsperava(const fb::Error& e) {
+bool erasedWhileWaiting(const fb::Error& e) {
     return e.gdscode() == 335544382 &&
            std::string_view(e.what()).find("erased") != std::string_view::npos;
 }
 
-// The transaction that held the row, as the engine names it in a conflict.
-
 }  // namespace
+
+void RecordSet::failChange(ChangeEntry& entry, ApplyFailure failure,
+                           const std::exception* cause) const {
+    entry.failure = failure;
+    entry.error =
+        describeFailure ? describeFailure(*this, entry, cause) : defaultText(entry, cause);
+}
 
 // Runs the statement of one change in `tr`; sets its failure, or leaves it
 // None when exactly one row was written. A lost connection goes on to the
@@ -277,46 +291,37 @@ void RecordSet::writeChange(fb::Transaction& tr, ChangeEntry& entry, bool& tooMa
         try {
             n = tr.execute(st.sql, params);
         } catch (const fb::Error& e) {
-            const FalhaBanco tipo = tipoFalha(e);
-            if (semConexao(tipo)) throw;
+            const fb::Failure kind = fb::classify(e);
+            if (fb::isConnectionLost(kind)) throw;
             entry.serverText = e.what();
-            if (tipo == FalhaBanco::ChaveRepetida) {
-                entry.failure = ApplyFailure::KeyTaken;
-                entry.error = kChaveTomada;
-            } else if (apagadoEnquantoEsperava(e)) {
-                entry.failure = ApplyFailure::Gone;
-                entry.error = kSumiu;
-            } else if (tipo == FalhaBanco::Conflito) {
-                std::optional<std::string> dono;
-                if (auto holder = e.numberOf(kTransacaoConcorrente)) {
+            if (kind == fb::Failure::DuplicateKey) {
+                failChange(entry, ApplyFailure::KeyTaken, &e);
+            } else if (erasedWhileWaiting(e)) {
+                failChange(entry, ApplyFailure::Gone, &e);
+            } else if (kind == fb::Failure::Conflict) {
+                std::optional<std::string> holder = std::string();
+                if (auto txn = e.numberOf(fb::kConcurrentTransaction); txn && lockHolder) {
                     try {
-                        dono = donoDaTransacao(tr, *holder);
+                        holder = lockHolder(tr, *txn);
                     } catch (const fb::Error& lookup) {
-                        if (semConexao(tipoFalha(lookup))) throw;
-                        dono = kOutro;  // not allowed to look
+                        if (fb::isConnectionLost(lookup)) throw;
+                        holder = std::string();  // not allowed to look
                     }
-                    if (!dono && attempt == 0) continue;
+                    if (!holder && attempt == 0) continue;
                 }
-                entry.failure = ApplyFailure::Blocked;
-                entry.error = "o registro está sendo alterado " + dono.value_or(kOutro) +
-                              " e não foi liberado em " +
-                              std::to_string(connection_->lockTimeout()) +
-                              " segundos (grave de novo quando a outra alteração terminar)";
+                entry.holder = holder.value_or(std::string());
+                failChange(entry, ApplyFailure::Blocked, &e);
             } else {
-                entry.failure = ApplyFailure::Refused;
-                entry.error = mensagemOperadorBanco(e).value_or(QString()).toStdString();
-                if (entry.error.empty()) entry.error = e.what();
+                failChange(entry, ApplyFailure::Refused, &e);
             }
             return;
         }
         if (n == 1) return;
         if (n == 0) {
-            entry.failure = ApplyFailure::Gone;
-            entry.error = kSumiu;
+            failChange(entry, ApplyFailure::Gone, nullptr);
         } else {
-            entry.failure = ApplyFailure::TooManyRows;
-            entry.error =
-                "a alteração atingiria " + std::to_string(n) + " registros; nada foi gravado";
+            entry.rowsFound = n;
+            failChange(entry, ApplyFailure::TooManyRows, nullptr);
             tooMany = true;
         }
         return;
@@ -331,27 +336,25 @@ int RecordSet::applyOnce(fb::Transaction& tr, int maxErrors, std::vector<bool>& 
         ChangeEntry& entry = log_[i];
         entry.error.clear();
         entry.serverText.clear();
+        entry.holder.clear();
+        entry.rowsFound = 0;
         entry.failure = ApplyFailure::None;
         bool tooMany = false;
         // A server refusal inside a hook fails the change as its own
         // statement would; a lost connection goes on to the caller.
-        auto recusa = [&entry](const std::exception& e) {
-            entry.failure = ApplyFailure::Refused;
-            entry.error = e.what();
+        auto refuse = [this, &entry](const std::exception& e) {
             if (auto* f = dynamic_cast<const fb::Error*>(&e)) {
-                if (semConexao(tipoFalha(*f))) throw;
+                if (fb::isConnectionLost(*f)) throw;
                 entry.serverText = f->what();
-                const std::string texto =
-                    mensagemOperadorBanco(*f).value_or(QString()).toStdString();
-                if (!texto.empty()) entry.error = texto;
             }
+            failChange(entry, ApplyFailure::Refused, &e);
         };
         if (entry.kind == ChangeKind::Insert && beforeApplyInsert) {
             std::vector<Value> values = entry.current;
             try {
                 beforeApplyInsert(*this, tr, values);
             } catch (const std::exception& e) {
-                recusa(e);
+                refuse(e);
             }
             if (entry.failure == ApplyFailure::None && values != entry.current) {
                 entry.current = values;
@@ -366,7 +369,7 @@ int RecordSet::applyOnce(fb::Transaction& tr, int maxErrors, std::vector<bool>& 
             try {
                 companionWrite(tr, entry);
             } catch (const std::exception& e) {
-                recusa(e);
+                refuse(e);
             }
         }
         if (entry.failure == ApplyFailure::None) writeChange(tr, entry, tooMany);
@@ -389,6 +392,8 @@ int RecordSet::applyUpdates(int maxErrors) {
     for (auto& e : log_) {
         e.error.clear();
         e.serverText.clear();
+        e.holder.clear();
+        e.rowsFound = 0;
         e.failure = ApplyFailure::None;
     }
     if (log_.empty()) return 0;
@@ -414,10 +419,7 @@ int RecordSet::applyUpdates(int maxErrors) {
         [&] { return !commitSent; });
     if (rolledBack) {
         for (auto& e : log_)
-            if (e.failure == ApplyFailure::None) {
-                e.failure = ApplyFailure::NotWritten;
-                e.error = kNaoGravado;
-            }
+            if (e.failure == ApplyFailure::None) failChange(e, ApplyFailure::NotWritten, nullptr);
         return static_cast<int>(log_.size());
     }
     std::vector<ChangeEntry> kept;

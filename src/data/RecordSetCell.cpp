@@ -7,14 +7,11 @@
 #include <cstdlib>
 #include <new>
 
+#include "data/Text.h"
+
 namespace cp {
 
 namespace {
-
-std::string_view rtrim(std::string_view s) {
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
 
 int three(int c) { return c < 0 ? -1 : c > 0; }
 

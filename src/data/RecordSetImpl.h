@@ -10,7 +10,7 @@
 
 #include "data/RecordSet.h"
 #include "data/RecordSetCell.h"
-#include "data/fb/fb.h"
+#include "fb/fb.h"
 
 namespace cp {
 

@@ -4,6 +4,7 @@
 
 #include "data/Formats.h"
 #include "data/RecordSetImpl.h"
+#include "data/Text.h"
 
 namespace cp {
 
@@ -124,15 +125,6 @@ std::vector<OrderItem> parseOrderBy(std::string_view sql) {
     }
     return items;
 }
-
-namespace {
-
-std::string_view rtrim(std::string_view s) {
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
-
-}  // namespace
 
 int compareValues(const Value& a, const Value& b) {
     bool an = isNull(a), bn = isNull(b);

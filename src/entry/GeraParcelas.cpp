@@ -6,12 +6,12 @@
 #include <utility>
 
 #include "data/Cp1252.h"
-#include "data/Environment.h"
-#include "data/Modules.h"
-#include "data/Persistencia.h"
-#include "data/SessionState.h"
 #include "entry/ParcelasCalculo.h"
 #include "shell/ErrorHandler.h"
+#include "suite/Environment.h"
+#include "suite/EstadoSessao.h"
+#include "suite/Modules.h"
+#include "suite/Persistencia.h"
 
 namespace cp {
 
@@ -39,7 +39,7 @@ Condicao leCondicao(RecordSet& formasPG) {
     return c;
 }
 
-void copiaParaSessao(const Condicao& c, SessionState& s) {
+void copiaParaSessao(const Condicao& c, EstadoSessao& s) {
     s.TipoCondicao = c.tipo;
     s.DiasCondicao = c.dias;
     s.QdeParcelasCondicao = c.quantidade;
@@ -88,7 +88,7 @@ void excluiParcelas(RecordSet& parcelas) {
 }
 
 // Appends, fills and posts installment `numero`.
-void gravaParcela(TDM& dm, SessionState& s, const Condicao& c, const PlanoParcelas& plano,
+void gravaParcela(TDM& dm, EstadoSessao& s, const Condicao& c, const PlanoParcelas& plano,
                   int numero) {
     RecordSet& conta = dm.CONTASPR;
     RecordSet& parcelas = dm.Parcelas;
@@ -113,13 +113,13 @@ void gravaParcela(TDM& dm, SessionState& s, const Condicao& c, const PlanoParcel
 
 }  // namespace
 
-void entraCondicaoPagto(TDM& dm, SessionState& s) {
+void entraCondicaoPagto(TDM& dm, EstadoSessao& s) {
     RecordSet& conta = dm.CONTASPR;
     if (!conta.active() || conta.isEmpty()) return;
     s.CondPagtoAnterior = conta.field("CONDPAGTO").asString();
 }
 
-bool saiCondicaoPagto(TDM& dm, SessionState& s, Environment& env) {
+bool saiCondicaoPagto(TDM& dm, EstadoSessao& s, Environment& env) {
     RecordSet& conta = dm.CONTASPR;
     if (!conta.active() || conta.isEmpty()) return false;
     const std::string condPagto = conta.field("CONDPAGTO").asString();
@@ -149,7 +149,7 @@ void gravaContaNova(TDM& dm) {
     conta.edit();
 }
 
-bool GeraParcelas(TDM& dm, SessionState& s, Environment& env) {
+bool GeraParcelas(TDM& dm, EstadoSessao& s, Environment& env) {
     RecordSet& conta = dm.CONTASPR;
     RecordSet& parcelas = dm.Parcelas;
     if (!conta.active() || conta.isEmpty()) return false;

@@ -18,24 +18,24 @@ namespace cp {
 
 class TDM;
 class Environment;
-struct SessionState;
+struct EstadoSessao;
 
 // Focus entering the condition field: notes the account's condition text.
-void entraCondicaoPagto(TDM& dm, SessionState& sessao);
+void entraCondicaoPagto(TDM& dm, EstadoSessao& sessao);
 
 // Focus leaving the condition field (entry mode): loads the named condition
 // and generates the installments when the condition text changed since the
 // field was entered or the account holds another number of installments
 // than the condition says. An empty condition text leaves everything as it
 // is. True when a generation ran to its end.
-bool saiCondicaoPagto(TDM& dm, SessionState& sessao, Environment& env);
+bool saiCondicaoPagto(TDM& dm, EstadoSessao& sessao, Environment& env);
 
 // Replaces the current account's installments by those of the condition that
 // FormasPG holds, unless they already fit it (same number, same condition
 // text as before). Conditions beyond the limit of one generation are refused
 // before anything is deleted. True when the new installments were all
 // written.
-bool GeraParcelas(TDM& dm, SessionState& sessao, Environment& env);
+bool GeraParcelas(TDM& dm, EstadoSessao& sessao, Environment& env);
 
 // Writes the current account to the database when it exists only in the
 // record set (a new account, still in insert mode), so that no installment

@@ -3,9 +3,9 @@
 #include <functional>
 #include <string_view>
 
-#include "data/Modules.h"
-#include "data/Persistencia.h"
 #include "entry/GravaConta.h"
+#include "suite/Modules.h"
+#include "suite/Persistencia.h"
 
 namespace cp {
 namespace {

@@ -5,7 +5,6 @@
 #include <QPushButton>
 
 #include "data/Cp1252.h"
-#include "data/Modules.h"
 #include "entry/GeraParcelas.h"
 #include "entry/GravaConta.h"
 #include "entry/GravaDetalhes.h"
@@ -13,6 +12,7 @@
 #include "shell/ErrorHandler.h"
 #include "shell/JanelaPrincipal.h"
 #include "shell/Toolkit.h"
+#include "suite/Modules.h"
 
 namespace cp {
 namespace {

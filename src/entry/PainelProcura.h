@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "data/Environment.h"
+#include "suite/Environment.h"
 
 class QLabel;
 class QPushButton;

@@ -1,13 +1,13 @@
 #include "entry/Procuras.h"
 
 #include "data/Cp1252.h"
-#include "data/Modules.h"
 #include "entry/GravaConta.h"
 #include "entry/PainelConta.h"
 #include "entry/PainelProcura.h"
 #include "entry/Procura.h"
 #include "shell/DataWidgets.h"
 #include "shell/JanelaPrincipal.h"
+#include "suite/Modules.h"
 
 namespace cp {
 namespace {

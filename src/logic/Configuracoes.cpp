@@ -5,9 +5,10 @@
 #include <limits>
 #include <sstream>
 
-#include "data/ArquivosSuite.h"
 #include "data/Cp1252.h"
-#include "data/Environment.h"
+#include "data/Text.h"
+#include "suite/ArquivosSuite.h"
+#include "suite/Environment.h"
 
 namespace cp {
 
@@ -132,14 +133,6 @@ namespace {
 constexpr std::size_t kInicioValor = 49;   // position 50, counted from 0
 constexpr std::size_t kTamanhoValor = 60;  // positions 50 to 109
 
-// Only the blank is removed; tabs and other control characters stay.
-std::string_view semBrancos(std::string_view s) {
-    const auto inicio = s.find_first_not_of(' ');
-    if (inicio == std::string_view::npos) return {};
-    const auto fim = s.find_last_not_of(' ');
-    return s.substr(inicio, fim - inicio + 1);
-}
-
 }  // namespace
 
 const std::string* Configuracoes::valor(std::string_view rotulo) const {
@@ -229,7 +222,7 @@ ErroConfiguracoes erroGrandeDemais(int linha) {
 
 }  // namespace
 
-void LeLinhasConfiguracoes(std::istream& entrada, SessionState& sessao, Configuracoes& config) {
+void LeLinhasConfiguracoes(std::istream& entrada, EstadoSessao& sessao, Configuracoes& config) {
     config = Configuracoes{};
     sessao.IPServidorCentral = "";
     sessao.TempoLogoff = "";
@@ -273,7 +266,7 @@ void LeLinhasConfiguracoes(std::istream& entrada, SessionState& sessao, Configur
                 : std::string_view();
         for (std::size_t i = 0; i < kRotulosConfiguracao.size(); ++i) {
             if (kRotulosConfiguracao[i] != rotulo) continue;
-            const std::string_view valor = semBrancos(parteValor);
+            const std::string_view valor = trim(parteValor);
             if (i == kRotuloCorFundoTelas) {
                 // A bad colour is reported, and the lines after it are still
                 // read: the server's address may come below it.
@@ -300,7 +293,7 @@ void LeLinhasConfiguracoes(std::istream& entrada, SessionState& sessao, Configur
         throw ErroConfiguracoes(ErroConfiguracoes::Tipo::Conversao, recusadas, primeiraRecusada);
 }
 
-LeituraConfiguracoes LeConfiguracoes(const std::string& diretorioExecutavel, SessionState& sessao,
+LeituraConfiguracoes LeConfiguracoes(const std::string& diretorioExecutavel, EstadoSessao& sessao,
                                      Configuracoes& config, Environment& env) {
     std::string diretorio = diretorioExecutavel;
     if (diretorio.empty() || diretorio.back() != '/') diretorio += '/';

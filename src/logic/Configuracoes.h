@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "data/SessionState.h"
+#include "suite/EstadoSessao.h"
 
 namespace cp {
 
@@ -94,14 +94,14 @@ extern const char* const kMensagemSemConfiguracoes;
 // kMensagemSemConfiguracoes through env.showMessage and returns
 // ArquivoAusente; the shell then ends the program before any window shows.
 // Throws ErroConfiguracoes as described above.
-LeituraConfiguracoes LeConfiguracoes(const std::string& diretorioExecutavel, SessionState& sessao,
+LeituraConfiguracoes LeConfiguracoes(const std::string& diretorioExecutavel, EstadoSessao& sessao,
                                      Configuracoes& config, Environment& env);
 
 // The line-by-line reading itself, from any stream of Windows-1252 bytes
 // (lines end with LF or CR LF). Empties the values it fills first. Only the
 // first 110 characters of a line are kept, and no more than
 // kTamanhoMaximoConfiguracoes bytes are read. Throws ErroConfiguracoes.
-void LeLinhasConfiguracoes(std::istream& entrada, SessionState& sessao, Configuracoes& config);
+void LeLinhasConfiguracoes(std::istream& entrada, EstadoSessao& sessao, Configuracoes& config);
 
 // A text read as a 32-bit integer the way the suite reads numbers: leading
 // blanks, then an optional sign, then decimal digits, or hexadecimal digits

@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "data/ArquivosSuite.h"
 #include "data/Cp1252.h"
+#include "data/Text.h"
+#include "suite/ArquivosSuite.h"
 
 namespace cp {
 namespace {
@@ -16,12 +17,6 @@ QString nomeArquivo(const char* nome) { return QString::fromLatin1(nome); }
 // What a session-file line looked like, for the log.
 QString mostraLinha(std::string_view line) {
     return QLatin1Char('"') + visivel(line) + QLatin1Char('"');
-}
-
-std::string_view semBrancos(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
 }
 
 // Reads a run of 1..maxDigits decimal digits at the front of `s`.
@@ -71,7 +66,7 @@ std::optional<std::vector<std::string>> leLinhas(const QString& path,
 }
 
 std::optional<QDate> leData(std::string_view line, const QDate& today) {
-    std::string_view s = semBrancos(line);
+    std::string_view s = trim(line);
     std::size_t yearDigits = 0;
     auto d = digitos(s, 2);
     if (!d || !separador(s, '/')) return std::nullopt;
@@ -92,7 +87,7 @@ std::optional<QDate> leData(std::string_view line, const QDate& today) {
 }
 
 std::optional<QTime> leHora(std::string_view line) {
-    std::string_view s = semBrancos(line);
+    std::string_view s = trim(line);
     auto h = digitos(s, 2);
     if (!h || !separador(s, ':')) return std::nullopt;
     auto n = digitos(s, 2);
@@ -146,7 +141,7 @@ bool acessoConfere(std::string_view acesso, std::size_t pos, int desvio, std::op
     return formed == static_cast<unsigned char>(*c);
 }
 
-std::string verificaLogonGravado(SessionState& s, const BuscaAcesso& acessoDe) {
+std::string verificaLogonGravado(EstadoSessao& s, const BuscaAcesso& acessoDe) {
     if (s.NomeUsuario.empty()) return {};
     s.NomeUsuarioMaiusc = upperAZ(s.ConferenciaLogon.str());
     std::optional<char> c;
@@ -180,7 +175,7 @@ namespace {
 
 // The stored session of LOGON.LLF (and ULTATIV.LLF): true when it is of today,
 // within the idle limit and its user passes the access check.
-bool sessaoRetomavel(Environment& env, SessionState& s,
+bool sessaoRetomavel(Environment& env, EstadoSessao& s,
                      const std::function<std::string()>& logonGravado) {
     const QString logon = nomeArquivo(kArqLogon);
     const QString ultAtiv = nomeArquivo(kArqUltAtiv);
@@ -235,7 +230,7 @@ bool sessaoRetomavel(Environment& env, SessionState& s,
 
 }  // namespace
 
-bool verificaArquivosSessao(Environment& env, SessionState& s,
+bool verificaArquivosSessao(Environment& env, EstadoSessao& s,
                             const std::function<std::string()>& logonGravado) {
     bool salta = false;
     if (QFileInfo::exists(env.suiteFile(nomeArquivo(kArqLogon))))

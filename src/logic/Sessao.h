@@ -22,8 +22,8 @@
 #include <string_view>
 #include <vector>
 
-#include "data/Environment.h"
-#include "data/SessionState.h"
+#include "suite/Environment.h"
+#include "suite/EstadoSessao.h"
 
 namespace cp {
 
@@ -85,7 +85,7 @@ bool acessoConfere(std::string_view acesso, std::size_t pos, int desvio, std::op
 // Returns the access text when the stored session's user may resume, else
 // the empty text. The lookup is not called when NomeUsuario is empty.
 using BuscaAcesso = std::function<std::optional<std::string>(const std::string& usuario)>;
-std::string verificaLogonGravado(SessionState& s, const BuscaAcesso& acessoDe);
+std::string verificaLogonGravado(EstadoSessao& s, const BuscaAcesso& acessoDe);
 
 // Deletes LOGON.LLF and ULTATIV.LLF; failures are ignored.
 void apagaArquivosSessao(Environment& env);
@@ -102,7 +102,7 @@ bool gravaUltimaAtividade(Environment& env);
 // asks `logonGravado` (VerificaLogonGravado) whether its user may resume.
 // When the session resumes or the marker file exists, ULTATIV.LLF is
 // rewritten. True when the login is skipped.
-bool verificaArquivosSessao(Environment& env, SessionState& s,
+bool verificaArquivosSessao(Environment& env, EstadoSessao& s,
                             const std::function<std::string()>& logonGravado);
 
 }  // namespace cp

@@ -9,14 +9,14 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "data/Modules.h"
-#include "data/SessionState.h"
 #include "logic/ListaSql.h"
 #include "payables/SaidaLista.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 #include "shell/JanelaPrincipal.h"
 #include "shell/Toolkit.h"
+#include "suite/EstadoSessao.h"
+#include "suite/Modules.h"
 
 namespace cp {
 
@@ -33,12 +33,7 @@ QLabel* rotulo(QWidget* pai, const char* nome, const QString& texto, int px, boo
 }  // namespace
 
 ListaContas::ListaContas(JanelaPrincipal& form)
-    : QObject(&form),
-      form_(form),
-      env_(form.env),
-      sessao_(form.sessao),
-      dm_(*form.DM),
-      dm2_(*form.DM2) {
+    : QObject(), form_(form), env_(form.env), sessao_(form.sessao), dm_(*form.DM), dm2_(*form.DM2) {
     montaGrade();
     montaBarraPeriodo();
     montaBarraTotais();

@@ -32,7 +32,7 @@ class JanelaPrincipal;
 class SaidaLista;
 class TDM;
 class TDM2;
-struct SessionState;
+struct EstadoSessao;
 
 // Captions of the view button and the period button.
 inline const char* const kMostrarJaPagas = "Mostrar também as contas JÁ PAGAS";
@@ -115,7 +115,7 @@ class ListaContas : public QObject {
 
     JanelaPrincipal& form_;
     Environment& env_;
-    SessionState& sessao_;
+    EstadoSessao& sessao_;
     TDM& dm_;
     TDM2& dm2_;
 

@@ -11,13 +11,13 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "data/Modules.h"
-#include "data/SessionState.h"
 #include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 #include "shell/JanelaPrincipal.h"
 #include "shell/Toolkit.h"
+#include "suite/EstadoSessao.h"
+#include "suite/Modules.h"
 
 namespace cp {
 

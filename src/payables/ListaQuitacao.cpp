@@ -2,11 +2,11 @@
 // UPDATE of PARCELAS sent straight on the shared connection and committed at
 // once, then the list's own pending changes are written, the list is read
 // again and rebuilt.
-#include "data/Modules.h"
-#include "data/Persistencia.h"
-#include "payables/ListaContas.h"
 #include "logic/ListaSql.h"
+#include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"
+#include "suite/Modules.h"
+#include "suite/Persistencia.h"
 
 namespace cp {
 

@@ -18,7 +18,6 @@
 #include <stdexcept>
 
 #include "data/Cp1252.h"
-#include "data/Modules.h"
 #include "payables/ExportaLista.h"
 #include "payables/ImpressaoLista.h"
 #include "payables/ListaContas.h"
@@ -26,6 +25,7 @@
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 #include "shell/JanelaPrincipal.h"
+#include "suite/Modules.h"
 
 namespace cp {
 
@@ -105,7 +105,7 @@ SaidaLista::~SaidaLista() {
 
 RelatorioLista SaidaLista::copia() const {
     RelatorioLista r;
-    const SessionState& s = form_.sessao;
+    const EstadoSessao& s = form_.sessao;
     r.titulo = form_.Label8->text();
     r.apenasAPagar = !s.FiltroAPagar.empty();
     r.inicio = s.DataIniPeriodo;
@@ -122,7 +122,7 @@ RelatorioLista SaidaLista::copia() const {
 QString SaidaLista::nomeSugerido(const QString& extensao) const {
     QString pasta = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (pasta.isEmpty()) pasta = QDir::homePath();
-    const SessionState& s = form_.sessao;
+    const EstadoSessao& s = form_.sessao;
     const auto dia = [](const QDate& d) {
         return d.isValid() ? d.toString(QStringLiteral("dd-MM-yyyy")) : QStringLiteral("sem-data");
     };
@@ -207,6 +207,9 @@ void SaidaLista::visualizaImpressao() {
     dialogo->setWindowTitle(QStringLiteral("Visualizar impressão - ") + relatorio->titulo);
     dialogo->resize(1000, 720);
     previa_ = dialogo;
+    // The preview draws on the printer for as long as it is open, whatever
+    // happens to the list meanwhile: the printer goes with the dialog.
+    connect(dialogo, &QObject::destroyed, [impressora] {});
     // The preview asks for its pages on the window's thread; a long list
     // shows its progress and may be cancelled, which closes the preview.
     connect(dialogo, &QPrintPreviewDialog::paintRequested, this,

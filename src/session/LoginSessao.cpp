@@ -12,13 +12,13 @@
 #include <optional>
 
 #include "data/Cp1252.h"
-#include "data/Modules.h"
 #include "logic/Sessao.h"
 #include "logic/UChKProt.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 #include "shell/JanelaPrincipal.h"
 #include "shell/Toolkit.h"
+#include "suite/Modules.h"
 
 namespace cp {
 namespace {
@@ -255,7 +255,7 @@ void LoginSessao::focoNaListaSeContaSemCondicao() {
 }
 
 std::string LoginSessao::VerificaLogonGravado() {
-    SessionState& s = form_.sessao;
+    EstadoSessao& s = form_.sessao;
     if (s.NomeUsuario.empty()) return {};
     RecordSet& usuarios = form_.DM->Usuarios;
     usuarios.open();
@@ -288,7 +288,7 @@ void LoginSessao::VerificaSessao() {
 }
 
 void LoginSessao::ValidaLogin() {
-    SessionState& s = form_.sessao;
+    EstadoSessao& s = form_.sessao;
     Environment& env = form_.env;
     if (EditNome->text().isEmpty()) {
         env.showMessage(QStringLiteral("Não foi informado o Nome do Usuário."));

@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "data/Environment.h"
 #include "data/RecordSet.h"
+#include "suite/Environment.h"
 
 class QMenu;
 class QKeyEvent;

@@ -4,8 +4,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "data/UsuarioSistema.h"
 #include "shell/Termino.h"
+#include "suite/UsuarioSistema.h"
 
 namespace cp {
 

@@ -3,7 +3,7 @@
 // operator logged on to the system with.
 #pragma once
 
-#include "data/Environment.h"
+#include "suite/Environment.h"
 
 namespace cp {
 

@@ -2,9 +2,9 @@
 
 #include <QStringDecoder>
 
-#include "data/ArquivosSuite.h"
 #include "data/Cp1252.h"
-#include "data/MensagensErro.h"
+#include "suite/ArquivosSuite.h"
+#include "suite/MensagensErro.h"
 
 namespace cp {
 

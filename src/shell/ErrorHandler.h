@@ -11,9 +11,8 @@
 #include <exception>
 #include <functional>
 
-#include "data/Environment.h"
-
-#include "data/ArquivosSuite.h"
+#include "suite/ArquivosSuite.h"
+#include "suite/Environment.h"
 
 namespace cp {
 

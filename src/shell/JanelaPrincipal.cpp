@@ -8,8 +8,8 @@
 
 namespace cp {
 
-JanelaPrincipal::JanelaPrincipal(Environment& environment, QWidget* parent)
-    : QMainWindow(parent), env(environment) {}
+JanelaPrincipal::JanelaPrincipal(Environment& environment, EstadoSessao& estado, QWidget* parent)
+    : QMainWindow(parent), env(environment), sessao(estado) {}
 
 JanelaPrincipal::~JanelaPrincipal() = default;
 

@@ -7,8 +7,8 @@
 
 #include <QMainWindow>
 
-#include "data/Environment.h"
-#include "data/SessionState.h"
+#include "suite/Environment.h"
+#include "suite/EstadoSessao.h"
 
 class QLabel;
 class QPushButton;
@@ -21,7 +21,9 @@ class TDM2;
 class JanelaPrincipal : public QMainWindow {
     Q_OBJECT
   public:
-    JanelaPrincipal(Environment& env, QWidget* parent = nullptr);
+    // `sessao` is the program's session state, owned by the program's
+    // start-up (it outlives the window and the data modules).
+    JanelaPrincipal(Environment& env, EstadoSessao& sessao, QWidget* parent = nullptr);
     ~JanelaPrincipal() override;
 
     // Esc role (cancel button) and Enter role (default button), switched at
@@ -56,7 +58,7 @@ class JanelaPrincipal : public QMainWindow {
     bool activationFailed() const { return activationFailed_; }
 
     Environment& env;
-    SessionState sessao;
+    EstadoSessao& sessao;
     TDM* DM = nullptr;
     TDM2* DM2 = nullptr;
 

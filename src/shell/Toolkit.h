@@ -7,7 +7,7 @@
 #include <QString>
 #include <functional>
 
-#include "data/Environment.h"
+#include "suite/Environment.h"
 
 class QWidget;
 

@@ -6,11 +6,12 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "data/Modules.h"
 #include "entry/PainelConta.h"
 #include "logic/ListaSql.h"
 #include "shell/DataWidgets.h"
+#include "suite/Modules.h"
 #include "support/FbServer.h"
+#include "support/LocaleGuard.h"
 #include "support/ShellFixture.h"
 
 namespace cp::test {
@@ -33,7 +34,7 @@ std::string juntas(const std::vector<std::string>& v) {
 
 TEST(ServidorDetalhes, OpeningChangingAndNewAccountSendWhatTheSuiteSends) {
     CP_REQUIRE_FB_SERVER();
-    usaLocaleDaSuite();
+    LocaleGuard brasil;
     ServerDatabases server("01");
     semeiaDados(server.shared(), server.workstation());
     server.release();

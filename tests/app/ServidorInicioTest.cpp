@@ -6,11 +6,12 @@
 
 #include <algorithm>
 
-#include "data/Conexoes.h"
 #include "entry/PainelConta.h"
 #include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"
+#include "suite/Conexoes.h"
 #include "support/FbServer.h"
+#include "support/LocaleGuard.h"
 #include "support/ShellFixture.h"
 
 namespace cp::test {
@@ -18,7 +19,7 @@ namespace {
 
 TEST(ServidorInicio, TheProgramStartsThroughTheServerAndSendsTheBindingAsSpelled) {
     CP_REQUIRE_FB_SERVER();
-    usaLocaleDaSuite();
+    LocaleGuard brasil;
     ServerDatabases server("01");
     semeiaDados(server.shared(), server.workstation());
     server.release();

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <regex>
 
-#include "data/Modules.h"
-#include "data/SessionState.h"
 #include "entry/GeraParcelas.h"
+#include "suite/EstadoSessao.h"
+#include "suite/Modules.h"
 #include "support/FbDatabases.h"
 #include "support/FbServer.h"
 #include "support/ProgramaEmTeste.h"
@@ -49,7 +49,7 @@ TEST(ServerGeraParcelas, LookupDeletesKeyQueriesAndInsertsReachTheServerInOrder)
     ASSERT_TRUE(p.inicia(env, env.suiteDir()));
     ASSERT_TRUE(p.ativa()) << env.messages.join('\n').toStdString();
     TDM& dm = *p.dm;
-    SessionState& s = p.form->sessao;
+    EstadoSessao& s = p.form->sessao;
     ASSERT_EQ(dm.CONTASPR.field("CODIGOCPR").asInteger(), 5);
     entraCondicaoPagto(dm, s);
     dm.CONTASPR.edit();

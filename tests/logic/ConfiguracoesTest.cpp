@@ -24,7 +24,7 @@ std::string linha(const std::string& rotulo, const std::string& valor) {
 }
 
 struct Leitura {
-    SessionState sessao;
+    EstadoSessao sessao;
     Configuracoes config;
 };
 
@@ -119,7 +119,7 @@ TEST(Configuracoes, WindowsBytesAndLineEndsPassThrough) {
 
 TEST(Configuracoes, ABadColourIsReportedAndTheOtherLinesAreStillRead) {
     for (const std::string cor : {"azul", "", "   ", "12 34", "0x", "$G0", "99999999999"}) {
-        SessionState sessao;
+        EstadoSessao sessao;
         Configuracoes config;
         // The server's address below the bad colour must not be lost.
         std::istringstream in(linha(kLogoff, "20") + "\n" + linha(kCor, cor) + "\n" +
@@ -141,7 +141,7 @@ TEST(Configuracoes, ABadColourIsReportedAndTheOtherLinesAreStillRead) {
     }
     // Every bad line is named, a zero byte in a value shown rather than
     // cutting the message short; a later good colour is kept.
-    SessionState sessao;
+    EstadoSessao sessao;
     Configuracoes config;
     std::istringstream in(linha(kCor, std::string("az\0ul", 5)) + "\n" + linha(kCor, "verde") +
                           "\n" + linha(kCor, "$FF") + "\n");
@@ -173,7 +173,7 @@ TEST(Configuracoes, ABadColourIsReportedAndTheOtherLinesAreStillRead) {
 TEST(Configuracoes, OverlongLinesAndHugeFilesAreNotReadWhole) {
     // A line far wider than the format: its first 109 characters count.
     {
-        SessionState sessao;
+        EstadoSessao sessao;
         Configuracoes config;
         std::istringstream in(linha(kIP, "10.3.3.3" + std::string(200000, ' ') + "lixo") + "\r\n" +
                               linha(kLogoff, "15") + "\r\n");
@@ -183,7 +183,7 @@ TEST(Configuracoes, OverlongLinesAndHugeFilesAreNotReadWhole) {
     }
     // A stream larger than any settings file stops with an error there.
     {
-        SessionState sessao;
+        EstadoSessao sessao;
         Configuracoes config;
         std::istringstream in(linha(kIP, "10.4.4.4") + "\n" +
                               std::string(kTamanhoMaximoConfiguracoes, 'x') + "\n" +
@@ -226,7 +226,7 @@ TEST(Configuracoes, ReadErrorStopsReadingAndKeepsEarlierValues) {
     const std::string primeira = linha(kIP, "10.2.2.2") + "\n";
     FalhaDepois buf(primeira + linha(kLogoff, "30") + "\n", primeira.size() + 10);
     std::istream in(&buf);
-    SessionState sessao;
+    EstadoSessao sessao;
     Configuracoes config;
     try {
         LeLinhasConfiguracoes(in, sessao, config);
@@ -269,7 +269,7 @@ TEST(Configuracoes, FileBesideTheExecutable) {
     ASSERT_TRUE(dir.isValid());
     const std::string caminho = dir.path().toStdString();
 
-    SessionState sessao;
+    EstadoSessao sessao;
     Configuracoes config;
     // Missing file: the message, and the caller is told to end the program.
     EXPECT_EQ(LeConfiguracoes(caminho, sessao, config, env), LeituraConfiguracoes::ArquivoAusente);

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "data/SessionState.h"
 #include "logic/ListaSql.h"
+#include "suite/EstadoSessao.h"
+#include "support/LocaleGuard.h"
 
 namespace cp::test {
 
@@ -23,15 +24,14 @@ TEST(ListaSql, AllViewHasNoFilterAndEmptyDatesAreTheZeroDate) {
 // the server receives them (ListaServidorTest).
 TEST(ListaSql, TheSettledAmountAlwaysHasAPoint) {
     // The point does not depend on the locale in force.
-    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    LocaleGuard brasil;
     EXPECT_EQ(sqlQuitar(1, 9, QDate(2005, 1, 3), 123456789),
               "Update PARCELAS set DATAPAGTO = '01/03/05', VALORPAGO = '1234567.89' where  "
               "NUMPARCELA = 1 and  CODIGOCPR = 9");
-    QLocale::setDefault(QLocale::c());
 }
 
 TEST(ListaSql, TotalsAreGroupedWithTheLocaleSeparators) {
-    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    LocaleGuard brasil;
     EXPECT_EQ(textoTotal(1234.56), QStringLiteral("R$ 1.234,56"));
     EXPECT_EQ(textoTotal(0), QStringLiteral("R$ 0,00"));
     EXPECT_EQ(textoTotal(999.999), QStringLiteral("R$ 1.000,00"));
@@ -40,9 +40,8 @@ TEST(ListaSql, TotalsAreGroupedWithTheLocaleSeparators) {
     EXPECT_EQ(textoTotal(2.675), QStringLiteral("R$ 2,67"));
     EXPECT_EQ(textoTotal(-40.0), QStringLiteral("R$ -40,00"));
     EXPECT_EQ(textoTotal(-0.001), QStringLiteral("R$ 0,00"));
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    brasil.set(QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(textoTotal(1234.56), QStringLiteral("R$ 1,234.56"));
-    QLocale::setDefault(QLocale::c());
 }
 
 }  // namespace cp::test

@@ -116,7 +116,7 @@ struct UsuariosFalsos {
 TEST(SessaoLogonGravado, TheStoredUserResumesOnlyWithAMatchingCheckText) {
     UsuariosFalsos usuarios;
     usuarios.rows["BLBDAL"] = "123456Ixx";  // 'I' - 8 = 'A'
-    SessionState s;
+    EstadoSessao s;
     s.NomeUsuario = "BLBDAL";
     s.ConferenciaLogon = "abc";  // upper-cased: 'A'
     EXPECT_EQ(verificaLogonGravado(s, usuarios.busca()), "123456Ixx");
@@ -144,7 +144,7 @@ TEST(SessaoLogonGravado, TheStoredUserResumesOnlyWithAMatchingCheckText) {
 class SessaoVerificacao : public ::testing::Test {
   protected:
     TestEnvironment env;
-    SessionState s;
+    EstadoSessao s;
     int checks = 0;
     std::string acesso = "acesso";
 

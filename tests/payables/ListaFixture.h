@@ -16,11 +16,12 @@
 #include <string>
 
 #include "app/Form1.h"
-#include "data/Modules.h"
-#include "data/SessionState.h"
 #include "payables/ListaContas.h"
 #include "shell/DataWidgets.h"
+#include "suite/EstadoSessao.h"
+#include "suite/Modules.h"
 #include "support/FbDatabases.h"
+#include "support/LocaleGuard.h"
 #include "support/ProgramaEmTeste.h"
 #include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
@@ -31,9 +32,10 @@ class ListaTeste : public ::testing::Test, public ProgramaEmTeste {
   protected:
     using I = std::int64_t;
 
+    // Brazilian conventions: "/" between day, month and year.
+    LocaleGuard brasil;
+
     void SetUp() override {
-        // Brazilian conventions: "/" between day, month and year.
-        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         env.setNow(QDateTime(QDate(2024, 3, 20), QTime(9, 30)));
         dbs = std::make_unique<SuiteDatabases>(env.suiteDir());
         env.writeSuiteFile(QStringLiteral("BRUNDELO.INI"),
@@ -44,10 +46,7 @@ class ListaTeste : public ::testing::Test, public ProgramaEmTeste {
             {env.osUserName().toStdString()});
     }
 
-    void TearDown() override {
-        fecha();
-        QLocale::setDefault(QLocale::c());
-    }
+    void TearDown() override { fecha(); }
 
     // The program ends: the window goes before the record sets its widgets
     // watch.

@@ -5,6 +5,7 @@
 
 #include "ListaFixture.h"
 #include "support/FbServer.h"
+#include "support/LocaleGuard.h"
 #include "support/Semeia.h"
 
 namespace cp::test {
@@ -23,7 +24,7 @@ const char* const kOrdem = " order by A.DataVencim";
 
 TEST(ServerLista, ListAndSettlementStatementsReachTheServerCharacterForCharacter) {
     CP_REQUIRE_FB_SERVER();
-    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    LocaleGuard brasil;
     TestEnvironment env;
     ServerDatabases server;
     server.shared().execute(
@@ -78,7 +79,6 @@ TEST(ServerLista, ListAndSettlementStatementsReachTheServerCharacterForCharacter
         EXPECT_EQ(lista->Label2->text(), QStringLiteral("R$ 150,00"));
         p.encerra();
     }
-    QLocale::setDefault(QLocale::c());
     EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();
 }
 

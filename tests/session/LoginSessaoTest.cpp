@@ -11,13 +11,14 @@
 #include <memory>
 
 #include "app/Form1.h"
-#include "data/Modules.h"
 #include "logic/Sessao.h"
 #include "logic/UChKProt.h"
 #include "payables/ListaContas.h"
 #include "session/LoginSessao.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
+#include "suite/Modules.h"
+#include "support/LocaleGuard.h"
 #include "support/ProgramaEmTeste.h"
 #include "support/SuiteDatabases.h"
 #include "support/TestEnvironment.h"
@@ -38,8 +39,9 @@ std::string acessoPara(char inicialNome, char conferencia) {
 
 class LoginSessaoTest : public ::testing::Test, public ProgramaEmTeste {
   protected:
+    LocaleGuard brasil;
+
     void SetUp() override {
-        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         dbs = std::make_unique<SuiteDatabases>(env.suiteDir());
         fb::Attachment& s = dbs->shared();
         s.execute("insert into ESTACOES (ESTACAO, DATBASNAM, USUARIO) values ('01', 'B01', ?)",

@@ -9,15 +9,16 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "support/Semeia.h"
-#include "data/Conexoes.h"
 #include "data/Cp1252.h"
 #include "data/Formats.h"
-#include "data/Modules.h"
-#include "data/SessionState.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 #include "shell/Toolkit.h"
+#include "suite/Conexoes.h"
+#include "suite/EstadoSessao.h"
+#include "suite/Modules.h"
+#include "support/LocaleGuard.h"
+#include "support/Semeia.h"
 #include "support/TestEnvironment.h"
 
 namespace cp::test {
@@ -25,8 +26,10 @@ namespace {
 
 class Widgets : public ::testing::Test {
   protected:
+    // Dates, times and numbers as the suite's operators see them.
+    LocaleGuard brasil;
+
     void SetUp() override {
-        usaLocaleDaSuite();
         dbs = std::make_unique<SuiteDatabases>(env.suiteDir());
         dbs->shared().execute(
             "insert into CONTASPR (CODIGOCPR, ESTACAO, NATUREZA, DESCRICAO) values (4, '01', 'P', "
@@ -56,7 +59,7 @@ class Widgets : public ::testing::Test {
 
     TestEnvironment env;
     std::unique_ptr<SuiteDatabases> dbs;
-    SessionState s;
+    EstadoSessao s;
     std::unique_ptr<TDM> dm;
     std::unique_ptr<QWidget> janela;
     QVBoxLayout* layout = nullptr;
@@ -71,7 +74,7 @@ std::vector<GridColumn> colunasContas() {
 }
 
 TEST(MascaraDeEdicao, TheSuiteMasksBecomeInputMasksOfTheBox) {
-    usaLocaleDaSuite();
+    LocaleGuard brasil;
     EXPECT_EQ(DBEdit::qtInputMask("!99/99/00;1;_"), QStringLiteral("00/00/99;_"));
     EXPECT_EQ(DBEdit::qtInputMask("!90:00;1;_"), QStringLiteral("09:99;_"));
     EXPECT_EQ(DBEdit::qtInputMask("00\\.000\\.000\\/0000\\-00;1;_"),

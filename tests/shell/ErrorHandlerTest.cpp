@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 
 #include "data/Field.h"
-#include "data/fb/fb.h"
+#include "fb/fb.h"
 #include "shell/DesktopEnvironment.h"
 #include "shell/ErrorHandler.h"
 #include "support/TestEnvironment.h"

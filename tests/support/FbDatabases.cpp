@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "data/Connection.h"
+#include "suite/AcessoBanco.h"
 
 namespace cp::test {
 

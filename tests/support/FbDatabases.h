@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "data/fb/fb.h"
+#include "fb/fb.h"
 
 namespace cp::test {
 

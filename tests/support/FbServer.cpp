@@ -25,6 +25,7 @@
 #include <thread>
 
 #include "data/Connection.h"
+#include "suite/AcessoBanco.h"
 #include "support/FbDatabases.h"
 
 extern char** environ;

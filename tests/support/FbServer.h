@@ -48,7 +48,7 @@
 #include <string>
 #include <vector>
 
-#include "data/fb/fb.h"
+#include "fb/fb.h"
 
 namespace cp::test {
 

@@ -11,6 +11,7 @@
 #include "app/Form1.h"
 #include "app/Programa.h"
 #include "data/Connection.h"
+#include "suite/AcessoBanco.h"
 
 namespace cp::test {
 

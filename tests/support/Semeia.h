@@ -11,12 +11,6 @@
 
 namespace cp::test {
 
-// Dates, times and numbers as the suite's operators see them (day/month/year,
-// decimal comma), whatever the machine's locale.
-inline void usaLocaleDaSuite() {
-    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-}
-
 inline const char* const kRotuloIP = "IP DO SERVIDOR CENTRAL.........................:";
 inline const char* const kRotuloLogoff = "TEMPO PARA LOGOFF AUTOMATICO...................:";
 

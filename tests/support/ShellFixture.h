@@ -10,7 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "data/Modules.h"
+#include "suite/Modules.h"
+#include "support/LocaleGuard.h"
 #include "support/ProgramaEmTeste.h"
 #include "support/Semeia.h"
 #include "support/SuiteDatabases.h"
@@ -20,8 +21,10 @@ namespace cp::test {
 
 class ShellFixture : public ::testing::Test, public ProgramaEmTeste {
   protected:
+    // Dates, times and numbers as the suite's operators see them.
+    LocaleGuard brasil;
+
     void SetUp() override {
-        usaLocaleDaSuite();
         dbs = std::make_unique<SuiteDatabases>(env.suiteDir());
         env.writeSuiteFile(QStringLiteral("BRUNDELO.INI"), linhaIni(kRotuloLogoff, "10"));
     }

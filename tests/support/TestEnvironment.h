@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <functional>
 
-#include "data/Environment.h"
+#include "suite/Environment.h"
 
 namespace cp::test {
 

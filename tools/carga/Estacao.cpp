@@ -12,13 +12,14 @@
 #include <thread>
 
 #include "Diario.h"
-#include "data/Environment.h"
-#include "data/Modules.h"
-#include "data/Persistencia.h"
-#include "data/SessionState.h"
-#include "data/fb/fb.h"
 #include "entry/GeraParcelas.h"
+#include "fb/fb.h"
 #include "logic/ListaSql.h"
+#include "suite/AcessoBanco.h"
+#include "suite/Environment.h"
+#include "suite/EstadoSessao.h"
+#include "suite/Modules.h"
+#include "suite/Persistencia.h"
 
 namespace carga {
 
@@ -97,7 +98,7 @@ class Estacao {
     OpcoesEstacao o_;
     Diario diario_;
     AmbienteCarga env_;
-    SessionState s_;
+    EstadoSessao s_;
     TDM dm_;
     TDM2 dm2_;
     std::mt19937 rng_;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Diario.h"
-#include "data/fb/fb.h"
+#include "fb/fb.h"
 
 namespace carga {
 

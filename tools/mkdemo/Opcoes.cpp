@@ -4,7 +4,7 @@
 #include <iostream>
 #include <vector>
 
-#include "data/UsuarioSistema.h"
+#include "suite/UsuarioSistema.h"
 
 namespace mkdemo {
 

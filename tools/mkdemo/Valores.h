@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "data/fb/fb.h"
+#include "fb/fb.h"
 
 namespace mkdemo {
 

@@ -18,6 +18,7 @@
 #include "Opcoes.h"
 #include "Preenche.h"
 #include "data/Connection.h"
+#include "suite/AcessoBanco.h"
 
 namespace {
 
