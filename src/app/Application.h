@@ -5,7 +5,7 @@
 
 #include <QApplication>
 
-#include "shell/Termino.h"
+#include "shell/Termination.h"
 
 class QWidget;
 

@@ -20,7 +20,7 @@
 #include "session/LoginSessao.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
-#include "shell/Termino.h"
+#include "shell/Termination.h"
 #include "shell/Toolkit.h"
 #include "suite/Modules.h"
 

@@ -5,7 +5,7 @@
 #include "app/Form1.h"
 #include "fb/Failure.h"
 #include "shell/ErrorHandler.h"
-#include "shell/Termino.h"
+#include "shell/Termination.h"
 #include "suite/AcessoBanco.h"
 #include "suite/Conexoes.h"
 #include "suite/EstadoSessao.h"

@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "shell/Termino.h"
+#include "shell/Termination.h"
 #include "suite/UsuarioSistema.h"
 
 namespace cp {

@@ -9,7 +9,7 @@
 #include "entry/PainelProcura.h"
 #include "entry/Procuras.h"
 #include "payables/ListaFixture.h"
-#include "shell/Termino.h"
+#include "shell/Termination.h"
 #include "shell/Toolkit.h"
 
 namespace cp::test {

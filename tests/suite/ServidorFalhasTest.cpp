@@ -174,7 +174,7 @@ TEST(ServidorFalhas, ARowHeldByAnotherWorkstationWaitsTheLockTimeOutAndNamesTheH
         const std::string texto = e.what();
         EXPECT_NE(texto.find("está sendo alterado pela estação"), std::string::npos) << texto;
         EXPECT_NE(texto.find("endereço 127.0.0.1"), std::string::npos) << texto;
-        EXPECT_NE(texto.find("programa test_data"), std::string::npos) << texto;
+        EXPECT_NE(texto.find("programa test_suite"), std::string::npos) << texto;
         EXPECT_NE(texto.find("não foi liberado em 1 segundos"), std::string::npos) << texto;
         EXPECT_FALSE(e.temSaida()) << "a held row is no reason to discard the change";
         EXPECT_NE(e.registro().find("concurrent transaction"), std::string::npos) << e.registro();

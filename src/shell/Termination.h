@@ -1,3 +1,5 @@
+// Whether the system has asked the program to stop: one flag, set by the
+// program's own handling of the termination signals.
 #pragma once
 
 namespace cp {

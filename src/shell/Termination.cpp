@@ -1,4 +1,4 @@
-#include "shell/Termino.h"
+#include "shell/Termination.h"
 
 namespace cp {
 
