@@ -8,11 +8,12 @@
 #include <QLocale>
 #include <QSocketNotifier>
 #include <QWidget>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 
 #include "shell/ErrorHandler.h"
-#include "shell/Termino.h"
+#include "shell/Termination.h"
 #include "shell/Toolkit.h"
 
 namespace cp {
@@ -43,9 +44,12 @@ namespace {
 int sinalPipe[2] = {-1, -1};
 
 void aoSinal(int) {
+    // Only async-signal-safe calls here: the event loop does the rest. The
+    // interrupted code may be about to read errno.
+    const int errnoAntes = errno;
     const char c = 1;
-    // Only async-signal-safe calls here: the event loop does the rest.
     [[maybe_unused]] ssize_t n = ::write(sinalPipe[1], &c, 1);
+    errno = errnoAntes;
 }
 
 }  // namespace

@@ -7,10 +7,10 @@ namespace {
 
 // Code points of bytes 0x80..0x9F; 0 marks the five bytes Windows-1252 leaves
 // undefined, which are carried through as the C1 control of the same value.
-constexpr char16_t kHigh[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr char16_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 char16_t decodeByte(unsigned char b) {
     if (b >= 0x80 && b < 0xA0 && kHigh[b - 0x80] != 0) return kHigh[b - 0x80];
@@ -47,14 +47,25 @@ std::optional<std::string> toCp1252(const QString& text) {
 }
 
 std::string toCp1252OrThrow(const QString& text) {
-    for (QChar ch : text) {
-        if (!encodeChar(ch.unicode()))
-            throw std::runtime_error(
-                QStringLiteral("O caractere \"%1\" (U+%2) não pode ser gravado: o banco de dados "
-                               "aceita apenas caracteres do Windows-1252.")
-                    .arg(QString(ch))
-                    .arg(QString::number(ch.unicode(), 16).toUpper().rightJustified(4, u'0'))
-                    .toStdString());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (encodeChar(ch.unicode())) continue;
+        // A character outside the basic plane (an emoji) is two UTF-16
+        // units: the message names it whole.
+        char32_t codigo = ch.unicode();
+        qsizetype unidades = 1;
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            codigo = QChar::surrogateToUcs4(ch, text[i + 1]);
+            unidades = 2;
+        }
+        throw std::runtime_error(
+            QStringLiteral("O caractere \"%1\" (U+%2) não pode ser gravado: o banco de dados "
+                           "aceita apenas caracteres do Windows-1252.")
+                .arg(text.mid(i, unidades))
+                .arg(QString::number(static_cast<uint>(codigo), 16)
+                         .toUpper()
+                         .rightJustified(4, u'0'))
+                .toStdString());
     }
     return *toCp1252(text);
 }

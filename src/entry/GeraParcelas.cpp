@@ -119,20 +119,25 @@ void entraCondicaoPagto(TDM& dm, EstadoSessao& s) {
     s.CondPagtoAnterior = conta.field("CONDPAGTO").asString();
 }
 
-bool saiCondicaoPagto(TDM& dm, EstadoSessao& s, Environment& env) {
+SaidaCondicao saiCondicaoPagto(TDM& dm, EstadoSessao& s, Environment& env) {
     RecordSet& conta = dm.CONTASPR;
-    if (!conta.active() || conta.isEmpty()) return false;
+    if (!conta.active() || conta.isEmpty()) return SaidaCondicao::Mantida;
     const std::string condPagto = conta.field("CONDPAGTO").asString();
     // No condition named: the installments stay as they are.
-    if (condPagto.empty()) return false;
+    if (condPagto.empty()) return SaidaCondicao::Mantida;
     dm.FormasPG.close();
     dm.FormasPG.setCommandText(selectCondicaoPagto(condPagto));
     dm.FormasPG.open();
+    if (dm.FormasPG.isEmpty()) {
+        env.showMessage(QStringLiteral("A condição de pagamento \"%1\" não está cadastrada.")
+                            .arg(fromCp1252(condPagto)));
+        return SaidaCondicao::NaoCadastrada;
+    }
     copiaParaSessao(leCondicao(dm.FormasPG), s);
     if (dm.Parcelas.recordCount() == s.QdeParcelasCondicao &&
         condPagto == s.CondPagtoAnterior.str())
-        return false;
-    return GeraParcelas(dm, s, env);
+        return SaidaCondicao::Mantida;
+    return GeraParcelas(dm, s, env) ? SaidaCondicao::Gerada : SaidaCondicao::Mantida;
 }
 
 void gravaContaNova(TDM& dm) {

@@ -27,8 +27,14 @@ void entraCondicaoPagto(TDM& dm, EstadoSessao& sessao);
 // and generates the installments when the condition text changed since the
 // field was entered or the account holds another number of installments
 // than the condition says. An empty condition text leaves everything as it
-// is. True when a generation ran to its end.
-bool saiCondicaoPagto(TDM& dm, EstadoSessao& sessao, Environment& env);
+// is; so does a condition that is not registered, which is said to the
+// operator (a bill without installments would be in no list).
+enum class SaidaCondicao {
+    Mantida,        // nothing to generate, or the generation stopped (and said why)
+    Gerada,         // a generation ran to its end
+    NaoCadastrada,  // no such condition: the installments stay, the operator was told
+};
+SaidaCondicao saiCondicaoPagto(TDM& dm, EstadoSessao& sessao, Environment& env);
 
 // Replaces the current account's installments by those of the condition that
 // FormasPG holds, unless they already fit it (same number, same condition

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include "data/Cp1252.h"
 #include "entry/GeraParcelas.h"
@@ -211,7 +212,14 @@ void PainelConta::DBComboBox1Exit() {
     if (form_.activationFailed()) return;
     // The due list lies over the fields: nothing is generated from there.
     if (form_.listaVisivel()) return;
-    if (!saiCondicaoPagto(*form_.DM, form_.sessao, form_.env)) return;
+    const SaidaCondicao saida = saiCondicaoPagto(*form_.DM, form_.sessao, form_.env);
+    if (saida == SaidaCondicao::NaoCadastrada) {
+        // Back to the field once the focus has finished leaving it.
+        QTimer::singleShot(0, DBComboBox1,
+                           [b = DBComboBox1] { b->setFocus(Qt::OtherFocusReason); });
+        return;
+    }
+    if (saida != SaidaCondicao::Gerada) return;
     // Taken here, the focus stays in the grid when the field was left by a
     // click elsewhere; on its way into the grid (Enter, Tab), the grid's own
     // entry step runs after this and makes "Data Venc" current instead.

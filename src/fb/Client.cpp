@@ -78,11 +78,26 @@ void shutdownAtExit() {
     }
 }
 
-void rememberMaster(Firebird::IMaster* master) {
+// The client library hooks SIGINT and SIGTERM at the first attachment and,
+// on either, ends every attachment of the process from a thread of its own
+// that nothing waits for: what the program writes while it closes in order
+// then fails, and the thread races the program's own exit. The program owns
+// those signals (it writes what is typed, closes its record sets and shuts
+// the client down at exit), so a shutdown asked for a signal is refused, as
+// the client's own tools refuse it.
+int refuseSignalShutdown(const int reason, const int, void*) {
+    return reason == fb_shutrsn_signal ? 1 : 0;
+}
+
+using ShutdownCallbackFn = ISC_STATUS (*)(ISC_STATUS*, FB_SHUTDOWN_CALLBACK, const int, void*);
+
+// True the first time a library's master is seen.
+bool rememberMaster(Firebird::IMaster* master) {
     std::lock_guard lock(exitMutex);
     for (Firebird::IMaster* m : loadedMasters)
-        if (m == master) return;
+        if (m == master) return false;
     loadedMasters.push_back(master);
+    return true;
 }
 
 // A text argument that is a whole number: Firebird 3 gives 64-bit numbers,
@@ -171,7 +186,14 @@ std::shared_ptr<Client> Client::load(const std::string& libraryPath) {
     }
     impl->sqlcodeFn = reinterpret_cast<IscSqlcodeFn>(dlsym(impl->handle, "isc_sqlcode"));
     impl->master = master();
-    rememberMaster(impl->master);
+    if (rememberMaster(impl->master)) {
+        // Once for each library: a callback registered twice would run twice.
+        if (auto registerCallback =
+                reinterpret_cast<ShutdownCallbackFn>(dlsym(impl->handle, "fb_shutdown_callback"))) {
+            ISC_STATUS_ARRAY status{};
+            registerCallback(status, refuseSignalShutdown, fb_shut_confirmation, nullptr);
+        }
+    }
     impl->util = impl->master->getUtilInterface();
     impl->provider = impl->master->getDispatcher();
     if (!impl->util || !impl->provider) {

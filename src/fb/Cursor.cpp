@@ -178,6 +178,12 @@ bool Cursor::Impl::fetch() {
         return false;
     }
     int r = resultSet->fetchNext(status.get(), row.data());
+    // A client whose attachments were shut down answers some calls with
+    // RESULT_OK and the error in the status: the status decides.
+    if (status.failed()) {
+        onRow = false;
+        throw client->impl().error(status.get());
+    }
     if (r == Firebird::IStatus::RESULT_OK) {
         onRow = true;
         return true;

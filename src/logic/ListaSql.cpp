@@ -61,7 +61,7 @@ std::string sqlQuitar(std::int64_t numParcela, std::int64_t codigoCPR, const QDa
 }
 
 std::string sqlCancelarQuitacao(std::int64_t numParcela, std::int64_t codigoCPR) {
-    return "Update PARCELAS set DATAPAGTO = NULL, VALORPAGO = 0.00 where  NumParcela = " +
+    return "Update PARCELAS set DATAPAGTO = NULL, VALORPAGO = NULL where  NumParcela = " +
            std::to_string(numParcela) + " and " + " CODIGOCPR = " + std::to_string(codigoCPR);
 }
 

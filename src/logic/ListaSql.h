@@ -25,7 +25,9 @@ std::string sqlLista(const QDate& ini, const QDate& fim, const std::string& filt
 std::string sqlQuitar(std::int64_t numParcela, std::int64_t codigoCPR, const QDate& vencimento,
                       std::int64_t valorCentavos);
 
-// Cancels the settlement: no payment date, paid amount 0.00.
+// Cancels the settlement: the installment is open again, with neither a
+// payment date nor an amount paid (as generation leaves it and as every
+// program of the suite reads an open installment).
 std::string sqlCancelarQuitacao(std::int64_t numParcela, std::int64_t codigoCPR);
 
 // An amount in the pattern "0.00" with a decimal point: at least one integer

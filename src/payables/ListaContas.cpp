@@ -72,6 +72,9 @@ void ListaContas::montaGrade() {
                    [this] { Quitarestaconta1Click(); });
     connectGuarded(env_, Cancelarquitao1, &QAction::triggered, this,
                    [this] { Cancelarquitao1Click(); });
+    // Only a settled installment has a settlement to undo.
+    connect(PopupMenu1, &QMenu::aboutToShow, this,
+            [this] { Cancelarquitao1->setEnabled(linhaQuitada()); });
 }
 
 void ListaContas::montaBarraTotais() {

@@ -76,7 +76,10 @@ class ListaContas : public QObject {
 
     // ----- Settlement (the list's pop-up menu) -----
     void Quitarestaconta1Click();  // paid on its due date, full amount
-    void Cancelarquitao1Click();   // no payment date, paid amount 0.00
+    void Cancelarquitao1Click();   // back to open: no payment date, no paid amount
+    // True when the list's current row is settled: it has a payment date or
+    // an amount paid.
+    bool linhaQuitada() const;
 
     // ----- Controls -----
     DBGrid* DBGrid5 = nullptr;

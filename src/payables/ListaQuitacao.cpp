@@ -47,8 +47,20 @@ void ListaContas::Quitarestaconta1Click() {
     depoisDaQuitacao();
 }
 
+bool ListaContas::linhaQuitada() const {
+    RecordSet& q = dm_.Query2;
+    if (!q.active() || q.isEmpty()) return false;
+    if (!q.field("DATAPAGTO").isNull()) return true;
+    return !q.field("VALORPAGO").isNull() && q.field("VALORPAGO").asMoney() != 0;
+}
+
 void ListaContas::Cancelarquitao1Click() {
     if (!listaTemLinha(QStringLiteral("A lista não tem parcela para cancelar a quitação."))) return;
+    if (!linhaQuitada()) {
+        env_.showMessage(
+            QStringLiteral("Esta parcela não está quitada: não há quitação a cancelar."));
+        return;
+    }
     RecordSet& q = dm_.Query2;
     const std::int64_t parcela = q.field("NUMPARCELA").asInteger();
     const std::int64_t conta = q.field("CODIGOCPR").asInteger();

@@ -15,6 +15,13 @@ namespace {
 
 bool isEnter(const QKeyEvent& e) { return e.key() == Qt::Key_Return || e.key() == Qt::Key_Enter; }
 
+// A key's text that would be typed. A character outside the basic plane
+// (an emoji) comes as a surrogate pair, whose first unit is not printable by
+// itself.
+bool printable(const QString& t) {
+    return !t.isEmpty() && (t.at(0).isPrint() || t.at(0).isHighSurrogate());
+}
+
 // Keys that change the text of a box (as opposed to moving in it).
 bool changesText(const QKeyEvent& e) {
     if (e.matches(QKeySequence::Paste) || e.matches(QKeySequence::Cut) ||
@@ -24,8 +31,7 @@ bool changesText(const QKeyEvent& e) {
         return true;
     if (e.key() == Qt::Key_Backspace || e.key() == Qt::Key_Delete) return true;
     if (e.modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
-    const QString t = e.text();
-    return !t.isEmpty() && t.at(0).isPrint();
+    return printable(e.text());
 }
 
 // Focus that moves to a message box, a pop-up or another window and comes back
@@ -277,7 +283,7 @@ bool FieldBinding::keyPress(QKeyEvent& e, const BoundCallbacks& cb, bool readOnl
         return true;
     }
     const QString t = e.text();
-    if (!t.isEmpty() && t.at(0).isPrint() && !toCp1252(t)) {
+    if (printable(t) && !toCp1252(t)) {
         try {
             toCp1252OrThrow(t);
         } catch (const std::exception& ex) {
@@ -468,7 +474,11 @@ void DBText::load() { setText(fieldText(*set_, field_, false)); }
 
 bool commitFocusedEditor(QWidget* window) {
     QWidget* f = QApplication::focusWidget();
-    if (!f || (window && f->window() != window->window())) return true;
+    // While a message box is open (or in the moment it closes) the
+    // application's focus is in the box; the field being typed in is the one
+    // the window itself last gave its focus to.
+    if (window && (!f || f->window() != window->window())) f = window->window()->focusWidget();
+    if (!f) return true;
     for (QWidget* w = f; w; w = w->parentWidget()) {
         if (auto* edit = qobject_cast<DBEdit*>(w)) return edit->commit();
         if (auto* box = qobject_cast<DBComboBox*>(w)) return box->commit();

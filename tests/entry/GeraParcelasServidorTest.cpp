@@ -57,7 +57,7 @@ TEST(ServerGeraParcelas, LookupDeletesKeyQueriesAndInsertsReachTheServerInOrder)
     TraceSession trace;
     trace.start(server.sharedConnect());
     // Same condition, but two installments where it says three.
-    EXPECT_TRUE(saiCondicaoPagto(dm, s, env));
+    EXPECT_EQ(saiCondicaoPagto(dm, s, env), SaidaCondicao::Gerada);
     std::vector<std::string> sql = trace.stop();
 
     // The position query of the first new installment, made while the set

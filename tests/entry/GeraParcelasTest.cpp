@@ -213,16 +213,24 @@ TEST_F(Geracao, DayListItemThatIsNoNumberIsReportedAndFallsDueOnTheAccountDate) 
                          }));
 }
 
-TEST_F(Geracao, EmptyConditionLeavesTheInstallmentsUnknownOneRemovesThemQuoteIsLookedUp) {
+TEST_F(Geracao, EmptyOrUnknownConditionLeavesTheInstallmentsQuoteIsLookedUp) {
     condicao(12, "D'ALVA 30", "Dias Corridos", "30", 1);
     abreConta();
     escolhe(QString());
     EXPECT_EQ(codigosNoBanco(), std::vector<I>{1});
 
-    escolhe(QStringLiteral("NAO EXISTE"));
-    EXPECT_TRUE(noBanco().isEmpty());
-    EXPECT_TRUE(codigosNaGrade().empty());
-    EXPECT_EQ(c().DBEdit14->text(), QString());
+    // An unknown condition is named, and the bill keeps its installments (it
+    // would otherwise be in no list); the focus stays in the field.
+    escolhe(QStringLiteral("45 dias"));
+    EXPECT_EQ(codigosNoBanco(), std::vector<I>{1});
+    EXPECT_EQ(codigosNaGrade(), std::vector<I>{1});
+    ASSERT_EQ(env.messages.size(), 1) << mensagens();
+    EXPECT_EQ(env.messages[0],
+              QStringLiteral("A condição de pagamento \"45 dias\" não está cadastrada."));
+    QCoreApplication::processEvents();
+    QWidget* foco = QApplication::focusWidget();
+    EXPECT_TRUE(foco == c().DBComboBox1 || foco == c().DBComboBox1->lineEdit());
+    env.messages.clear();
 
     escolhe(QStringLiteral("D'ALVA 30"));
     EXPECT_EQ(noBanco(), QStringList{"1 14/02/2025 100.00 12345-6 BOLETO - - - 01 P"});

@@ -69,7 +69,7 @@ TEST(ServerLista, ListAndSettlementStatementsReachTheServerCharacterForCharacter
             aPagar,  // the list read again
             aPagar,  // and rebuilt
             todas,
-            "Update PARCELAS set DATAPAGTO = NULL, VALORPAGO = 0.00 where  NumParcela = 2 and  "
+            "Update PARCELAS set DATAPAGTO = NULL, VALORPAGO = NULL where  NumParcela = 2 and  "
             "CODIGOCPR = 417",
             todas,
             todas,

@@ -3,7 +3,9 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -222,12 +224,36 @@ TEST_F(Widgets, TheBoundEditShowsEditsAndWritesItsColumn) {
     QApplication::sendEvent(descricao, &cirilico);
     EXPECT_EQ(env.messages.size(), 1);
     EXPECT_FALSE(descricao->text().contains(QChar(0x0416)));
+    // So is an emoji, a pair of UTF-16 units, named in the message.
+    QKeyEvent emoji(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                    QString::fromUtf8("\xF0\x9F\x9A\x9A"));
+    QApplication::sendEvent(descricao, &emoji);
+    ASSERT_EQ(env.messages.size(), 2);
+    EXPECT_TRUE(env.messages[1].contains(QString::fromUtf8("\xF0\x9F\x9A\x9A")))
+        << env.messages[1].toStdString();
+    EXPECT_FALSE(descricao->text().contains(QString::fromUtf8("\xF0\x9F\x9A\x9A")));
 
     // Leaving the box writes what was typed.
     descricao->setText(QString());
     QTest::keyClicks(descricao, QStringLiteral("Tampas"));
     outro->setFocus();
     EXPECT_EQ(valor("DESCRICAO"), "Tampas");
+
+    // A message box holds the focus when the program is asked to close: the
+    // field the window last focused is the one written.
+    descricao->setFocus();
+    QTest::keyClick(descricao, Qt::Key_End);
+    QTest::keyClicks(descricao, QStringLiteral(" de metal"));
+    QDialog caixa;
+    auto* botao = new QPushButton(QStringLiteral("OK"), &caixa);
+    caixa.show();
+    caixa.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&caixa));
+    botao->setFocus();
+    ASSERT_NE(QApplication::focusWidget(), descricao);
+    EXPECT_TRUE(commitFocusedEditor(janela.get()));
+    EXPECT_EQ(valor("DESCRICAO"), "Tampas de metal");
+    caixa.reject();
 }
 
 TEST_F(Widgets, ADateTheRecordSetRefusesKeepsTheFocusInTheBox) {

@@ -242,7 +242,7 @@ std::string Estacao::novaConta() {
     entraCondicaoPagto(dm_, s_);
     conta.field("CONDPAGTO").setAsString(kCondicao);
     const std::size_t antes = env_.mensagens.size();
-    const bool gerou = saiCondicaoPagto(dm_, s_, env_);
+    const bool gerou = saiCondicaoPagto(dm_, s_, env_) == SaidaCondicao::Gerada;
     if (!gerou || env_.mensagens.size() > antes) {
         std::string texto = gerou ? "" : "as parcelas não foram geradas";
         for (std::size_t i = antes; i < env_.mensagens.size(); ++i)

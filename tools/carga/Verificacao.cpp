@@ -177,8 +177,8 @@ std::vector<Resultado> verificaInvariantes(fb::Attachment& a, const Diarios& dia
                 if (!c.isNull(0) && !c.isNull(1) && c.asDate(0) == c.asDate(2) &&
                     c.asInt64(1) == c.asInt64(3))
                     e = "Q";
-                else if (c.isNull(0) && !c.isNull(1) && c.asInt64(1) == 0)
-                    e = "C";
+                else if (c.isNull(0) && c.isNull(1))
+                    e = "C";  // open again: neither a payment date nor an amount paid
                 estado = estado.empty() || estado == e ? e : "X";
             }
             c.close();
