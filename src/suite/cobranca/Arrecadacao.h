@@ -6,8 +6,10 @@
 //   6  amount in cents, módulo 10     7  a reference (a quantity), módulo 10
 //   8  amount in cents, módulo 11     9  a reference (a quantity), módulo 11
 // For 7 and 9 the slip carries no amount in reais: the bank works it out at
-// payment, so none is read. The 48-digit line is the barcode in four blocks of
-// 11 digits, each followed by its own check digit under the same rule.
+// payment, so none is read. Nor is a due date: where a company puts one in
+// its own data is its own choice. The 48-digit line is the barcode in four
+// blocks of 11 digits, each followed by its own check digit under the same
+// rule.
 #pragma once
 
 #include <string>

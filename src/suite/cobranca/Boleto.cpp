@@ -83,7 +83,17 @@ std::string linhaDigitavelDoBoleto(std::string_view cb) {
     return linha;
 }
 
+// 8 opens only the collection slips: no bank's code begins with it, so a
+// barcode that does is never read as a boleto's.
+std::optional<LeituraCobranca> comecaPorOito(std::string_view digitos) {
+    if (digitos[0] != '8') return std::nullopt;
+    return LeituraCobranca::falha(
+        QStringLiteral("O código de um boleto não começa por 8: o 8 abre as contas de arrecadação, "
+                       "de 48 dígitos na linha digitável."));
+}
+
 LeituraCobranca lerLinhaDigitavelBoleto(std::string_view l, const QDate& hoje) {
+    if (auto erro = comecaPorOito(l)) return std::move(*erro);
     for (std::size_t i = 0; i < std::size(kCamposComDv); ++i) {
         const CampoLinha& campo = kCamposComDv[i];
         const int dv = modulo10(l.substr(campo.inicio, campo.tamanho));
@@ -112,6 +122,7 @@ LeituraCobranca lerLinhaDigitavelBoleto(std::string_view l, const QDate& hoje) {
 }
 
 LeituraCobranca lerCodigoBarrasBoleto(std::string_view cb, const QDate& hoje) {
+    if (auto erro = comecaPorOito(cb)) return std::move(*erro);
     const int geral = dvGeral(cb);
     if (cb[4] != digito(geral)) {
         return LeituraCobranca::falha(

@@ -144,6 +144,8 @@ TEST(Boleto, DueDateFactorOnBothSidesOfThe2025Reset) {
     EXPECT_EQ(vence("4789", QDate(2010, 11, 1)), QDate(2010, 11, 17));
     EXPECT_EQ(vence("0000", kHoje), std::nullopt);
     EXPECT_EQ(vencimentoDoFator(1667, QDate(2002, 1, 1)), QDate(2002, 5, 1));
+    // Under 1000 only the first cycle used them: the reset restarted at 1000.
+    EXPECT_EQ(vencimentoDoFator(500, kHoje), QDate(1999, 2, 19));
     EXPECT_EQ(vencimentoDoFator(1667, QDate(2026, 1, 1)), QDate(2026, 12, 21));
 
     const CobrancaLida semValor =
