@@ -100,6 +100,12 @@ class Caminhada {
     void entra(No no);
     void guarda(No no, QString texto);
     std::optional<QString> texto();
+    // " sem espaço de nomes", or which one, for a root that is not the NF-e's.
+    QString ondeEsta() const {
+        if (leitor_.namespaceUri() == kEspacoNfe) return {};
+        if (leitor_.namespaceUri().isEmpty()) return QStringLiteral(" sem espaço de nomes");
+        return QStringLiteral(" do espaço de nomes \"%1\"").arg(leitor_.namespaceUri().left(80));
+    }
     void recusaEntidade() {
         leitor_.raiseError(
             QStringLiteral("O arquivo usa a entidade \"&%1;\", que uma NF-e não tem; o programa "
@@ -135,13 +141,7 @@ QString Caminhada::percorre() {
                     leitor_.raiseError(
                         QStringLiteral("O arquivo não é uma NF-e: o elemento principal é <%1>%2, "
                                        "e uma NF-e tem <nfeProc> ou <NFe> do espaço de nomes %3.")
-                            .arg(leitor_.name().left(60))
-                            .arg(daNfe ? QString()
-                                 : leitor_.namespaceUri().isEmpty()
-                                     ? QStringLiteral(" sem espaço de nomes")
-                                     : QStringLiteral(" do espaço de nomes \"%1\"")
-                                           .arg(leitor_.namespaceUri().left(80)))
-                            .arg(kEspacoNfe));
+                            .arg(leitor_.name().left(60), ondeEsta(), kEspacoNfe));
                     break;
                 }
                 const No no = (pai == No::Fora || !daNfe) ? No::Fora : filhoDe(pai, leitor_.name());
@@ -275,8 +275,7 @@ std::optional<QString> Caminhada::texto() {
                 leitor_.raiseError(
                     QStringLiteral("O campo <%1> da NF-e deveria trazer só texto, mas traz o "
                                    "elemento <%2>.")
-                        .arg(campo)
-                        .arg(leitor_.name().left(60)));
+                        .arg(campo, leitor_.name().left(60)));
                 return std::nullopt;
             default:
                 break;

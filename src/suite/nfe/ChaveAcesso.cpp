@@ -74,9 +74,7 @@ LeituraChave lerChaveAcesso(QStringView texto) {
                                  : QStringLiteral("ali só cabe um algarismo");
         return {std::nullopt,
                 QStringLiteral("A chave de acesso tem o caractere %1 na posição %2; %3.")
-                    .arg(mostra(ch))
-                    .arg(posicao)
-                    .arg(onde)};
+                    .arg(mostra(ch), QString::number(posicao), onde)};
     }
 
     const int esperado = *digitoDaChave(std::string_view(ascii).substr(0, kTamanhoChave - 1));

@@ -64,16 +64,14 @@ QString problemaDoCnpj(std::string_view cnpj) {
     if (s.empty()) return QStringLiteral("O CNPJ não foi informado.");
     if (s.size() != kTamanhoCnpj)
         return QStringLiteral("O CNPJ \"%1\" tem %2 caracteres; deve ter 14.")
-            .arg(visivel(cnpj))
-            .arg(s.size());
+            .arg(visivel(cnpj), QString::number(s.size()));
     for (std::size_t i = 12; i < kTamanhoCnpj; ++i) {
         if (s[i] < '0' || s[i] > '9')
             return QStringLiteral(
                        "O CNPJ \"%1\" tem a letra \"%2\" na posição %3; os dois últimos "
                        "caracteres, os dígitos verificadores, são sempre algarismos.")
-                .arg(QString::fromStdString(formataCnpj(s)))
-                .arg(QChar(s[i]))
-                .arg(i + 1);
+                .arg(QString::fromStdString(formataCnpj(s)), QString(QChar(s[i])),
+                     QString::number(i + 1));
     }
     const std::string corpo = s.substr(0, 12);
     const int primeiro = *digitoModulo11(corpo);
@@ -81,9 +79,8 @@ QString problemaDoCnpj(std::string_view cnpj) {
     if (s[12] - '0' != primeiro || s[13] - '0' != segundo)
         return QStringLiteral(
                    "Os dígitos verificadores do CNPJ \"%1\" não conferem: esperado %2%3.")
-            .arg(QString::fromStdString(formataCnpj(s)))
-            .arg(primeiro)
-            .arg(segundo);
+            .arg(QString::fromStdString(formataCnpj(s)), QString::number(primeiro),
+                 QString::number(segundo));
     return {};
 }
 

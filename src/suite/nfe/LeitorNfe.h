@@ -7,8 +7,10 @@
 // Nothing of a file that is refused is kept. A file is refused when it is not
 // well-formed XML, is not an NF-e, is over 5 MB, declares a document type or
 // entities (an NF-e has none, and expanding them is how a small file turns
-// into gigabytes), has an access key whose check digit fails, or lacks the
-// number, date, total or issuer. What can be recorded but deserves a look is
+// into gigabytes), has an access key whose check digit fails (or two keys that
+// differ), an issuer's CNPJ whose check digits fail, more than 180
+// installments, a name the database cannot store, or lacks the number, date,
+// total or issuer. What can be recorded but deserves a look is
 // reported as warnings.
 #pragma once
 

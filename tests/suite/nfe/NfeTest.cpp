@@ -147,6 +147,9 @@ TEST(Cnpj, ChecksBothDigitsOfNumericAndAlphanumericCnpj) {
     EXPECT_FALSE(cnpjValido("12ABC34501DE53"));
     EXPECT_FALSE(cnpjValido("12ABC34501DE3A"));
     EXPECT_FALSE(cnpjValido("1122233300018"));
+    // What the operator typed is shown as typed, never taken for a place holder.
+    EXPECT_EQ(problemaDoCnpj("%1%2"),
+              QStringLiteral("O CNPJ \"%1%2\" tem 2 caracteres; deve ter 14."));
     EXPECT_EQ(formataCnpj("12abc34501de35"), "12.ABC.345/01DE-35");
     EXPECT_EQ(formataCnpj("123"), "123");
 }
