@@ -220,8 +220,9 @@ LeituraNfe interpreta(const CamposNfe& c) {
     emitenteDe(c, nota);
     duplicatasDe(c, nota, r.avisos);
     // A code the layout does not have is dropped: the caller keeps its default.
+    auto algarismo = [](QChar ch) { return ch >= u'0' && ch <= u'9'; };
     const bool doisAlgarismos =
-        c.tPag && c.tPag->size() == 2 && c.tPag->at(0).isDigit() && c.tPag->at(1).isDigit();
+        c.tPag && c.tPag->size() == 2 && algarismo(c.tPag->at(0)) && algarismo(c.tPag->at(1));
     if (doisAlgarismos) nota.tipoPagamento = c.tPag->toStdString();
     confereChave(nota, r.avisos);
     r.nota = std::move(nota);
