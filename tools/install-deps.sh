@@ -3,7 +3,9 @@
 # test Contas a Pagar: compiler tools, Qt 6 Widgets, the Firebird 3 client,
 # embedded engine, utilities and server, GoogleTest, Google Benchmark, Xvfb
 # and metric-compatible fonts, poppler's pdftotext (the tests read back the
-# list's PDF copies), and clang with libFuzzer for the readers' fuzz test. Safe to run again: it only installs what is missing.
+# list's PDF copies), clang with libFuzzer for the readers' fuzz tests, and
+# poppler's Qt 6 binding and zxing-cpp to read a boleto received as a PDF.
+# Safe to run again: it only installs what is missing.
 set -euo pipefail
 
 PACKAGES=(
@@ -13,6 +15,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick fonts-liberation fonts-dejavu-core poppler-utils
   clang libclang-rt-dev
+  libpoppler-qt6-dev libzxing-dev
 )
 
 missing=()
