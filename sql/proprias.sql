@@ -1,0 +1,4 @@
+-- Tables of Contas a Pagar's own in the shared database (dados/brundelo.bd).
+-- The program creates each of them the first time it needs one; they are
+-- listed here for the pharmacy's administrator. No table of the suite is
+-- altered, and no other program of the suite reads or writes these.
