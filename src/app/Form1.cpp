@@ -184,8 +184,16 @@ bool Form1::gravaAntesDeFechar() {
         descartaDetalhes(*DM);
         return true;
     }
-    // A field refusing its text has said why and keeps the focus.
-    if (!commitFocusedEditor(this) && !terminando) {
+    // The field with the focus is left as Enter leaves it (a condition being
+    // typed generates its installments); one refusing its text has said why
+    // and keeps the focus.
+    if (!leaveFocusedEditor(this) && !terminando) {
+        descartaAoFechar_ = true;
+        return false;
+    }
+    // A condition that is not registered has been named: the bill would be
+    // stored without installments, in no list.
+    if (conta && conta->condicaoNaoCadastrada() && !terminando) {
         descartaAoFechar_ = true;
         return false;
     }

@@ -7,6 +7,17 @@
 
 namespace cp {
 
+namespace {
+
+// Money and the eight-decimal numbers are stored as DECIMAL(15, scale): a
+// scaled value of more than fifteen digits would be cut by the server.
+bool fitsDecimal15(std::int64_t scaled) {
+    constexpr std::int64_t kLimit = 1'000'000'000'000'000;  // 10^15
+    return scaled < kLimit && scaled > -kLimit;
+}
+
+}  // namespace
+
 // ----- Column definitions -----
 
 FieldDef FieldDef::integer(std::string name, bool required, bool key) {
@@ -121,6 +132,9 @@ void Field::setValue(Value v) {
         case FieldType::Decimal8:
             if (!std::holds_alternative<std::int64_t>(v)) accessError(f, typeName(f.type).c_str());
             if (f.type == FieldType::Integer) return setAsInteger(std::get<std::int64_t>(v));
+            if (!fitsDecimal15(std::get<std::int64_t>(v)))
+                throw DataError(msgInvalidFloat(
+                    scaledToText(std::get<std::int64_t>(v), scaleOf(f.type)), f.name));
             return set_->setCell(row_, col_, std::move(v));
         case FieldType::String:
             if (auto* i = std::get_if<std::int64_t>(&v)) return setAsString(std::to_string(*i));
@@ -177,7 +191,8 @@ void Field::setAsString(std::string_view text) {
         case FieldType::Money:
         case FieldType::Decimal8: {
             auto v = parseScaled(text, scaleOf(f.type));
-            if (!v) throw DataError(msgInvalidFloat(text, f.name));
+            // The columns are DECIMAL(15, scale): fifteen digits in all.
+            if (!v || !fitsDecimal15(*v)) throw DataError(msgInvalidFloat(text, f.name));
             return set_->setCell(row_, col_, *v);
         }
         case FieldType::Date: {
@@ -251,6 +266,8 @@ void Field::setAsMoney(std::int64_t cents) {
     const FieldDef& f = def();
     switch (f.type) {
         case FieldType::Money:
+            if (!fitsDecimal15(cents))
+                throw DataError(msgInvalidFloat(scaledToText(cents, 2), f.name));
             return set_->setCell(row_, col_, cents);
         case FieldType::Decimal8:
             return set_->setCell(row_, col_, cents * 1000000);

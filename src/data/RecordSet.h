@@ -212,6 +212,14 @@ class RecordSet {
     // fails as Blocked, naming who holds the row. A lost connection fails the
     // whole apply (the log unchanged) after the connection's own retry.
     int applyUpdates(int maxErrors = -1);
+    // Writes the change logs of `sets`, all on one connection and in this
+    // order, in one transaction: every change of every set is written, or
+    // none is. The first change that fails undoes the whole transaction; it
+    // keeps its reason and the others are NotWritten, every log as it was.
+    // Returns the number of changes not written (0 when all were). For one
+    // operator action that writes to several tables (an account and its
+    // installments), so that a failure never leaves half of it stored.
+    static int applyTogether(const std::vector<RecordSet*>& sets);
     // The reasons of the last apply's failures, in log order.
     std::vector<std::string> lastApplyErrors() const;
     // Drops the changes that can never be written (isFinal) from the log;

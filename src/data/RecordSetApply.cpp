@@ -429,6 +429,64 @@ int RecordSet::applyUpdates(int maxErrors) {
     return failed;
 }
 
+int RecordSet::applyTogether(const std::vector<RecordSet*>& sets) {
+    std::vector<RecordSet*> withChanges;
+    for (RecordSet* rs : sets) {
+        rs->checkActive();
+        rs->checkBrowseMode();
+        for (auto& e : rs->log_) {
+            e.error.clear();
+            e.serverText.clear();
+            e.holder.clear();
+            e.rowsFound = 0;
+            e.failure = ApplyFailure::None;
+        }
+        if (rs->log_.empty()) continue;
+        if (rs->updateTable_.empty())
+            throw DataError(rs->name_ + ": no table to apply the changes to");
+        if (!withChanges.empty() && rs->connection_ != withChanges.front()->connection_)
+            throw DataError(rs->name_ + ": written together with a set of another connection");
+        withChanges.push_back(rs);
+    }
+    if (withChanges.empty()) return 0;
+
+    bool failed = false;
+    bool commitSent = false;
+    withChanges.front()->connection_->run(
+        [&](fb::Attachment& a) {
+            commitSent = false;
+            failed = false;
+            fb::Transaction tr = a.startTransaction();
+            for (RecordSet* rs : withChanges) {
+                std::vector<bool> written(rs->log_.size(), false);
+                bool rolledBack = false;
+                if (rs->applyOnce(tr, 0, written, rolledBack) > 0 || rolledBack) {
+                    failed = true;
+                    break;
+                }
+            }
+            if (failed) {
+                tr.rollback();
+            } else {
+                commitSent = true;
+                tr.commit();
+            }
+        },
+        [&] { return !commitSent; });
+    if (!failed) {
+        for (RecordSet* rs : withChanges) rs->log_.clear();
+        return 0;
+    }
+    int pending = 0;
+    for (RecordSet* rs : withChanges)
+        for (auto& e : rs->log_) {
+            if (e.failure == ApplyFailure::None)
+                rs->failChange(e, ApplyFailure::NotWritten, nullptr);
+            ++pending;
+        }
+    return pending;
+}
+
 int RecordSet::discardFinalChanges() {
     const std::size_t before = log_.size();
     std::erase_if(log_, [](const ChangeEntry& e) { return isFinal(e.failure); });

@@ -1,9 +1,8 @@
 #include "entry/GravaDetalhes.h"
 
-#include <functional>
 #include <string_view>
 
-#include "entry/GravaConta.h"
+#include "suite/ChaveConta.h"
 #include "suite/Modules.h"
 #include "suite/Persistencia.h"
 
@@ -39,21 +38,6 @@ bool porGravar(const RecordSet& rs) {
     return emEdicao(rs) && rs.modified();
 }
 
-// A post, and when it fails, edit mode and one more post; the second
-// failure goes on with the row back in edit mode, its change still pending.
-void postaAteDuasVezes(RecordSet& rs, const std::function<void()>& posta) {
-    try {
-        posta();
-    } catch (const std::exception&) {
-        try {
-            posta();
-        } catch (const std::exception&) {
-            if (rs.active() && !rs.isEmpty() && !emEdicao(rs)) rs.edit();
-            throw;
-        }
-    }
-}
-
 }  // namespace
 
 bool parcelaSemDigitacao(const RecordSet& parcelas) {
@@ -69,37 +53,36 @@ bool detalhesPorGravar(const TDM& dm) {
 }
 
 void gravaDetalhes(TDM& dm) {
+    // The account and its installment are one action: both are posted with
+    // their writes held, then written together.
+    GravacaoConjunta conjunta(dm);
     RecordSet& conta = dm.CONTASPR;
-    if (conta.active()) {
-        if (porGravar(conta)) {
-            // Through the account's own write point, which takes a new
-            // account's number; editing goes on there and ends here.
-            postaAteDuasVezes(conta, [&] {
-                if (!emEdicao(conta)) conta.edit();
-                gravaContaESegueEditando(conta);
-            });
-        }
-        conta.cancel();  // out of edit mode; nothing is left unwritten
-    }
-
     RecordSet& parcelas = dm.Parcelas;
-    if (!parcelas.active()) return;
-    if (parcelaSemDigitacao(parcelas)) {
-        parcelas.cancel();
-        if (parcelas.changeCount() == 0) return;
-    }
-    if (!porGravar(parcelas)) {
-        parcelas.cancel();
-        return;
-    }
-    postaAteDuasVezes(parcelas, [&] {
-        if (emEdicao(parcelas)) {
-            parcelas.post();
-        } else {
-            // Changes an earlier write left pending: written again.
-            gravaEReleia(parcelas);
+    try {
+        if (conta.active() && porGravar(conta)) {
+            if (!emEdicao(conta)) conta.edit();
+            conta.post();
         }
-    });
+        if (parcelas.active() && emEdicao(parcelas)) {
+            if (!parcelaSemDigitacao(parcelas) && porGravar(parcelas))
+                parcelas.post();
+            else
+                parcelas.cancel();
+        }
+        // Written at most twice: a first failure (a number taken meanwhile,
+        // a lock that ended) is tried once more; a second goes on to the
+        // caller with everything still pending.
+        try {
+            conjunta.grava();
+        } catch (const std::exception&) {
+            conjunta.grava();
+        }
+    } catch (const std::exception&) {
+        // The account stays being edited, as the operator left it.
+        if (conta.active() && !conta.isEmpty() && !emEdicao(conta)) conta.edit();
+        throw;
+    }
+    if (conta.active()) conta.cancel();  // out of edit mode; nothing is left unwritten
 }
 
 void descartaDetalhes(TDM& dm) {

@@ -22,12 +22,12 @@ bool parcelaSemDigitacao(const RecordSet& parcelas);
 // pending. An untouched new installment row does not count.
 bool detalhesPorGravar(const TDM& dm);
 
-// Writes the account, then its installment, each posted at most twice: when
-// the first post fails the row is put back in edit mode and posted once
-// more, and a second failure goes on to the caller with the account (or the
-// installment) still being edited. An unchanged row is only taken out of
-// edit mode; an untouched new installment row is dropped. Afterwards neither
-// is being edited.
+// Writes the account and its installment in one transaction (nothing of
+// either is stored unless both are), tried at most twice: a second failure
+// goes on to the caller with the account still being edited and both
+// changes pending. An unchanged row is only taken out of edit mode; an
+// untouched new installment row is dropped. Afterwards neither is being
+// edited.
 void gravaDetalhes(TDM& dm);
 
 // Drops what the details hold unwritten: the edits of the account and of its

@@ -173,19 +173,27 @@ void PainelConta::PainelVelmoraExit() {
     if (form_.activationFailed()) return;
     // Each write is tried and, whatever the outcome, editing goes on; what
     // cannot be stored stays pending and is tried again at the next post.
-    auto postaESegueEditando = [](RecordSet& rs) {
+    // A refusal is reported like that of every other write (a value the
+    // installment's own post-error step has already shown is not shown again).
+    Environment& env = form_.env;
+    auto postaESegueEditando = [&env](RecordSet& rs) {
         if (rs.state() != RecordSetState::Edit && rs.state() != RecordSetState::Insert) return;
         if (parcelaSemDigitacao(rs)) return;  // an empty new row stays as it is
         try {
             rs.post();
             rs.edit();
-        } catch (const std::exception&) {
+        } catch (const DataError& e) {
+            if (!rs.onPostError) reportError(env, e);
+        } catch (const std::exception& e) {
+            if (rs.state() == RecordSetState::Browse && !rs.isEmpty()) rs.edit();
+            reportError(env, e);
         }
     };
     postaESegueEditando(form_.DM->Parcelas);
     try {
         gravaContaESegueEditando(form_.DM->CONTASPR);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        reportError(env, e);
     }
 }
 
@@ -198,8 +206,10 @@ void PainelConta::DBGrid4Exit() {
     if (parcelaSemDigitacao(parcelas)) return;
     try {
         parcelas.post();
-    } catch (const std::exception&) {
+    } catch (const DataError&) {
         // The installment's own error text was shown by its post-error step.
+    } catch (const std::exception& e) {
+        reportError(form_.env, e);  // a write the database refused
     }
 }
 
@@ -213,7 +223,8 @@ void PainelConta::DBComboBox1Exit() {
     // The due list lies over the fields: nothing is generated from there.
     if (form_.listaVisivel()) return;
     const SaidaCondicao saida = saiCondicaoPagto(*form_.DM, form_.sessao, form_.env);
-    if (saida == SaidaCondicao::NaoCadastrada) {
+    condicaoNaoCadastrada_ = saida == SaidaCondicao::NaoCadastrada;
+    if (condicaoNaoCadastrada_) {
         // Back to the field once the focus has finished leaving it.
         QTimer::singleShot(0, DBComboBox1,
                            [b = DBComboBox1] { b->setFocus(Qt::OtherFocusReason); });

@@ -54,6 +54,9 @@ class PainelConta {
     // focus goes to the installments, on "Forma Pagto".
     void DBComboBox1Enter();
     void DBComboBox1Exit();
+    // True when the condition last left is not registered: the account then
+    // has no installments of it, and the window does not close over it.
+    bool condicaoNaoCadastrada() const { return condicaoNaoCadastrada_; }
 
     // Grid columns of the two pick lists.
     static constexpr int kColunaFormaPagto = 3;
@@ -86,6 +89,7 @@ class PainelConta {
     QLabel* rotulo(const char* name, const QString& text, int editTop, int editHeight);
 
     JanelaPrincipal& form_;
+    bool condicaoNaoCadastrada_ = false;
 };
 
 }  // namespace cp

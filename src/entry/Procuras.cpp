@@ -65,6 +65,21 @@ Procuras::~Procuras() {
     }
 }
 
+std::string Procuras::contaAtual() const {
+    RecordSet& conta = form_.DM->CONTASPR;
+    if (!conta.active() || conta.isEmpty()) return {};
+    // A new account not written yet is told apart from the stored one that
+    // had its number before.
+    return (conta.state() == RecordSetState::Insert ? "novo:" : "") +
+           conta.field("CODIGOCPR").asString();
+}
+
+std::string Procuras::textoDaEntrada(const std::string& anterior, const std::string& conta) const {
+    // Noted for another account (the field was entered before a new account
+    // was started in it): this account had nothing there.
+    return conta == contaAtual() ? anterior : std::string();
+}
+
 bool Procuras::ativo() const {
     if (form_.activationFailed()) return false;
     // The due list lies over the fields: no account is being entered there.
@@ -76,6 +91,7 @@ bool Procuras::ativo() const {
 void Procuras::DBEdit10Enter() {
     if (!ativo()) return;
     descricaoAnterior_ = textoAnterior(form_.DM->CONTASPR.field("DESCRICAO").asString());
+    contaDaDescricao_ = contaAtual();
 }
 
 void Procuras::DBEdit10Exit() {
@@ -85,6 +101,7 @@ void Procuras::DBEdit10Exit() {
 void Procuras::DBEdit12Enter() {
     if (!ativo()) return;
     fornecedorAnterior_ = textoAnterior(form_.DM->CONTASPR.field("NOMECLIFOR").asString());
+    contaDoFornecedor_ = contaAtual();
 }
 
 void Procuras::DBEdit12Exit() {
@@ -170,7 +187,7 @@ void Procuras::CancelaFornecedor() {
     TDM& dm = *form_.DM;
     RecordSet& conta = dm.CONTASPR;
     conta.edit();
-    conta.field("NOMECLIFOR").setAsString(fornecedorAnterior_);
+    conta.field("NOMECLIFOR").setAsString(textoDaEntrada(fornecedorAnterior_, contaDoFornecedor_));
     gravaContaESegueEditando(conta);
     focaSePuder(conta_.DBEdit15);
     fechaPainel(*PainelForProcura);
@@ -224,7 +241,7 @@ void Procuras::CancelaPlano() {
     TDM& dm = *form_.DM;
     RecordSet& conta = dm.CONTASPR;
     conta.edit();
-    conta.field("DESCRICAO").setAsString(descricaoAnterior_);
+    conta.field("DESCRICAO").setAsString(textoDaEntrada(descricaoAnterior_, contaDaDescricao_));
     gravaContaESegueEditando(conta);
     focaSePuder(conta_.DBEdit2);
     fechaPainel(*PainelPlanoProcura);

@@ -59,11 +59,17 @@ class Procuras {
     void abrePainel(PainelProcura& painel);
     void fechaPainel(PainelProcura& painel);
     bool ativo() const;
+    // The account the fields stand on, as the texts noted on entering are
+    // tied to it; and the noted text when it is still that account's.
+    std::string contaAtual() const;
+    std::string textoDaEntrada(const std::string& anterior, const std::string& conta) const;
 
     JanelaPrincipal& form_;
     PainelConta& conta_;
     std::string descricaoAnterior_;
     std::string fornecedorAnterior_;
+    std::string contaDaDescricao_;
+    std::string contaDoFornecedor_;
     QPointer<QPushButton> cancelAnterior_;  // the window's Esc button before a panel opened
 };
 

@@ -21,7 +21,7 @@ struct Code {
 // connection; an attachment ended by the administrator as a connection
 // shutdown; a server that does not answer within the connect time-out as a
 // rejected connection.
-constexpr std::array<Code, 26> kCodes = {{
+constexpr std::array<Code, 27> kCodes = {{
     {335544665, Failure::DuplicateKey},       // violation of PRIMARY or UNIQUE KEY constraint
     {335544349, Failure::DuplicateKey},       // attempt to store duplicate value in unique index
     {335544466, Failure::ForeignKey},         // violation of FOREIGN KEY constraint
@@ -44,6 +44,7 @@ constexpr std::array<Code, 26> kCodes = {{
     {335544723, Failure::ServerUnreachable},  // error while listening for an incoming connection
     {335544704, Failure::ServerUnreachable},  // failed to locate host machine
     {335544421, Failure::ServerUnreachable},  // connection rejected by remote interface
+    {335545106, Failure::ServerUnreachable},  // error during login (a server still starting)
     {335544335, Failure::DatabaseCorrupt},    // database file appears corrupt
     {335544323, Failure::DatabaseCorrupt},    // file is not a valid database
     {335544344, Failure::FileError},          // I/O error during operation for file

@@ -104,6 +104,16 @@ bool FocusVisit::enter() {
     return true;
 }
 
+bool FocusVisit::leaveNow(const std::function<bool()>& commit, bool& entered) {
+    entered = false;
+    if (!commit()) return false;
+    if (entered_ && !refusing_) {
+        entered_ = false;
+        entered = true;
+    }
+    return true;
+}
+
 bool FocusVisit::leave(QWidget* box, const QFocusEvent& e, const std::function<bool()>& commit) {
     // A box the focus passed by without coming in (it moved on while it was
     // on its way here) was never entered, so it is not left either.
@@ -352,6 +362,13 @@ QString DBEdit::typedText() const {
 
 bool DBEdit::commit() { return binding_.commit(isReadOnly(), typedText()); }
 
+bool DBEdit::leaveNow() {
+    bool entered = false;
+    if (!visit_.leaveNow([this] { return commit(); }, entered)) return false;
+    if (entered) runCallback(env_, onExit);
+    return true;
+}
+
 void DBEdit::keyPressEvent(QKeyEvent* e) {
     if (binding_.keyPress(
             *e, *this, isReadOnly(), true, changesText(*e), [this] { reset(); },
@@ -447,6 +464,13 @@ void DBComboBox::focusInEvent(QFocusEvent* e) {
     runCallback(env_, onEnter);
 }
 
+bool DBComboBox::leaveNow() {
+    bool entered = false;
+    if (!visit_.leaveNow([this] { return commit(); }, entered)) return false;
+    if (entered) runCallback(env_, onExit);
+    return true;
+}
+
 void DBComboBox::focusOutEvent(QFocusEvent* e) {
     QComboBox::focusOutEvent(e);
     if (visit_.leave(this, *e, [this] { return commit(); })) runCallback(env_, onExit);
@@ -472,19 +496,35 @@ void DBText::load() { setText(fieldText(*set_, field_, false)); }
 
 // ----- -----
 
-bool commitFocusedEditor(QWidget* window) {
+namespace {
+
+// The bound box of `window`'s focus chain, if the focus is in one. While a
+// message box is open (or in the moment it closes) the application's focus
+// is in the box; the field being typed in is the one the window itself last
+// gave its focus to.
+template <class Edit, class Box>
+bool onFocusedEditor(QWidget* window, const Edit& edit, const Box& box) {
     QWidget* f = QApplication::focusWidget();
-    // While a message box is open (or in the moment it closes) the
-    // application's focus is in the box; the field being typed in is the one
-    // the window itself last gave its focus to.
     if (window && (!f || f->window() != window->window())) f = window->window()->focusWidget();
     if (!f) return true;
     for (QWidget* w = f; w; w = w->parentWidget()) {
-        if (auto* edit = qobject_cast<DBEdit*>(w)) return edit->commit();
-        if (auto* box = qobject_cast<DBComboBox*>(w)) return box->commit();
+        if (auto* e = qobject_cast<DBEdit*>(w)) return edit(*e);
+        if (auto* b = qobject_cast<DBComboBox*>(w)) return box(*b);
         if (w->isWindow()) break;
     }
     return true;
+}
+
+}  // namespace
+
+bool commitFocusedEditor(QWidget* window) {
+    return onFocusedEditor(
+        window, [](DBEdit& e) { return e.commit(); }, [](DBComboBox& b) { return b.commit(); });
+}
+
+bool leaveFocusedEditor(QWidget* window) {
+    return onFocusedEditor(
+        window, [](DBEdit& e) { return e.leaveNow(); }, [](DBComboBox& b) { return b.leaveNow(); });
 }
 
 }  // namespace cp

@@ -139,6 +139,11 @@ class FocusVisit {
     // True when the box was really left and `commit` wrote its value; when
     // `commit` refuses, the focus is sent back to `box`.
     bool leave(QWidget* box, const QFocusEvent& e, const std::function<bool()>& commit);
+    // The box is left now, with the focus still in it (the window is
+    // closing): `commit` writes its value; true when it did and the box had
+    // been entered, so that its leaving step runs. A later focus-out does not
+    // leave it again.
+    bool leaveNow(const std::function<bool()>& commit, bool& entered);
 
   private:
     bool entered_ = false;  // the focus is here, or left only for another window
@@ -217,6 +222,9 @@ class DBEdit : public QLineEdit, public BoundCallbacks {
     // Writes the typed text into the column when something was typed.
     // False (after showing the record set's message) when it was refused.
     bool commit();
+    // What leaving the box does, now: writes the typed text, then its
+    // leaving step (onExit). False when the text was refused.
+    bool leaveNow();
     // Shows the stored value again, dropping what was typed.
     void reset();
     bool dirty() const { return binding_.dirty(); }
@@ -255,6 +263,7 @@ class DBComboBox : public QComboBox, public BoundCallbacks {
 
     RecordSet& recordSet() const { return binding_.recordSet(); }
     bool commit();
+    bool leaveNow();  // as DBEdit::leaveNow
     void reset();
     bool dirty() const { return binding_.dirty(); }
     // Replaces the item list; the box keeps showing the column's value.
@@ -292,5 +301,9 @@ class DBText : public QLabel {
 // Writes what the focused bound box of `window` holds, if any. False when the
 // record set refused it (its message was shown and the focus stays there).
 bool commitFocusedEditor(QWidget* window);
+// The same, and then the box's leaving step runs, as when the focus leaves
+// it: a window that closes with the focus in a field does what leaving the
+// field by Enter does before it writes the record.
+bool leaveFocusedEditor(QWidget* window);
 
 }  // namespace cp

@@ -172,7 +172,10 @@ void instalaChaveConta(TDM& dm, Environment& env) {
         *troca = {proposto, final};
         if (final != proposto) valores[static_cast<std::size_t>(col)] = final;
     };
-    dm.CONTASPR.afterPost = [m, e](RecordSet&) { gravaEReleiaContas(*m, *e); };
+    dm.CONTASPR.afterPost = [m, e](RecordSet&) {
+        if (m->gravacaoConjunta) return;  // written with its installments
+        gravaEReleiaContas(*m, *e);
+    };
 
     // New installments of the account shown carry the number it had when
     // they were started; the account may have been written with another one.
@@ -186,10 +189,50 @@ void instalaChaveConta(TDM& dm, Environment& env) {
         if (codigo == Value{troca->de}) codigo = troca->para;
     };
     dm.Parcelas.afterPost = [m](RecordSet& rs) {
+        if (m->gravacaoConjunta) return;  // written with its account
         gravaContaAindaNaoGravada(m->CONTASPR);
         gravaEReleia(rs);
         acertaParcelasDaConta(*m);
     };
+}
+
+GravacaoConjunta::GravacaoConjunta(TDM& dm) : dm_(dm), antes_(dm.gravacaoConjunta) {
+    dm_.gravacaoConjunta = true;
+}
+
+GravacaoConjunta::~GravacaoConjunta() { dm_.gravacaoConjunta = antes_; }
+
+void GravacaoConjunta::grava() {
+    RecordSet& contas = dm_.CONTASPR;
+    RecordSet& parcelas = dm_.Parcelas;
+    std::vector<RecordSet*> juntos;
+    for (RecordSet* rs : {&contas, &parcelas})
+        if (rs->active()) juntos.push_back(rs);
+    // Only what was written is read again, as its own write would.
+    const bool contaAlterada = contas.active() && contas.changeCount() > 0;
+    const bool parcelasAlteradas = parcelas.active() && parcelas.changeCount() > 0;
+    if (RecordSet::applyTogether(juntos) > 0) {
+        std::string texto, registro;
+        for (RecordSet* rs : juntos) {
+            const std::string t = textoAlteracoesPendentes(*rs);
+            if (!t.empty()) texto += (texto.empty() ? "" : "\n") + t;
+            for (const ChangeEntry& c : rs->changes())
+                if (!c.serverText.empty())
+                    registro += (registro.empty() ? "" : " | ") + c.serverText;
+        }
+        throw GravacaoPendente("Não foi possível gravar no banco de dados:\n" + texto +
+                                   "\nNada foi gravado: a conta e as parcelas continuam "
+                                   "pendentes e serão tentadas de novo na próxima gravação.",
+                               registro);
+    }
+    // Written: read again as the posts' own writes read them.
+    dm_.gravacaoConjunta = antes_;
+    if (contaAlterada) gravaEReleiaContas(dm_, dm_.env);
+    if (parcelasAlteradas) {
+        gravaEReleia(parcelas);
+        acertaParcelasDaConta(dm_);
+    }
+    dm_.gravacaoConjunta = true;
 }
 
 }  // namespace cp

@@ -62,4 +62,27 @@ void gravaContaAindaNaoGravada(RecordSet& conta);
 // installments loaded.
 void gravaEReleiaContas(TDM& dm, Environment& env);
 
+// One operator action that stores an account and its installments ("Voltar",
+// closing the window): while the guard lives, posts of the account and of
+// its installments are held in their change logs instead of being written
+// one by one, and grava() writes them together in one transaction, so that a
+// failure never leaves the account stored without its installments (or the
+// other way round). The new account's number is claimed in that transaction.
+class GravacaoConjunta {
+  public:
+    explicit GravacaoConjunta(TDM& dm);
+    ~GravacaoConjunta();
+    GravacaoConjunta(const GravacaoConjunta&) = delete;
+    GravacaoConjunta& operator=(const GravacaoConjunta&) = delete;
+
+    // Writes what both hold; then both are read again as their own writes
+    // read them. Throws GravacaoPendente naming what could not be written
+    // (nothing of it was stored; it all stays pending).
+    void grava();
+
+  private:
+    TDM& dm_;
+    bool antes_;
+};
+
 }  // namespace cp

@@ -34,6 +34,10 @@ class TDM {
 
     Connection SQLConnection1;  // the shared database
 
+    // While set, the posts of CONTASPR and Parcelas are not written one by
+    // one: the operator's action writes them together (GravacaoConjunta).
+    bool gravacaoConjunta = false;
+
     RecordSet CONTASPR;
     RecordSet Parcelas;
     RecordSet Forneced;

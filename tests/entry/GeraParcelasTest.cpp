@@ -348,5 +348,30 @@ TEST_F(Geracao, NothingIsGeneratedWhileTheDueListLiesOverTheFields) {
     EXPECT_EQ(codigosNoBanco(), std::vector<I>{1});
 }
 
+TEST_F(Geracao, ClosingWhileTheConditionIsTypedGeneratesItsInstallmentsFirst) {
+    abreConta();
+    DBComboBox* cb = c().DBComboBox1;
+    cb->setFocus();
+    cb->lineEdit()->selectAll();
+    QTest::keyClicks(cb, QStringLiteral("30/60/90"));
+    // Closed with the focus still in the field: it is left as Enter leaves it.
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(noBanco().size(), 3) << mensagens();
+    EXPECT_TRUE(env.messages.isEmpty()) << mensagens();
+}
+
+TEST_F(Geracao, ClosingOverAConditionThatIsNotRegisteredKeepsTheWindowOpen) {
+    abreConta();
+    DBComboBox* cb = c().DBComboBox1;
+    cb->setFocus();
+    cb->lineEdit()->selectAll();
+    QTest::keyClicks(cb, QStringLiteral("45 dias"));
+    EXPECT_FALSE(form->close());
+    ASSERT_EQ(env.messages.size(), 1) << mensagens();
+    EXPECT_EQ(env.messages[0],
+              QStringLiteral("A condição de pagamento \"45 dias\" não está cadastrada."));
+    EXPECT_EQ(codigosNoBanco(), std::vector<I>{1}) << "the installments stay as they were";
+}
+
 }  // namespace
 }  // namespace cp::test

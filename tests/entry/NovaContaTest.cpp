@@ -165,5 +165,58 @@ TEST_F(NovaConta, SairInTheSingleAccountWindowWritesAnAmountTypedThere) {
     EXPECT_EQ(um("select VALORTOTAL from CONTASPR where CODIGOCPR = 417"), 9900);
 }
 
+TEST_F(NovaConta, VoltarStoresTheAccountAndItsInstallmentTogetherOrNeither) {
+    comContas();
+    abreLista();
+    form->BitBtn14->click();
+    digita(c().DBEdit11, QStringLiteral("80,00"));
+    dm->Parcelas.insert();
+    dm->Parcelas.field("VALORPARCELA").setAsMoney(8000);
+    // Another program of the suite refuses the installment in the database.
+    dbs->shared().execute("create exception CP_RECUSA 'parcela recusada pelo banco'");
+    dbs->shared().execute(
+        "create trigger CP_RECUSA_PARCELA for PARCELAS before insert as begin exception "
+        "CP_RECUSA; end");
+    dbs->release();
+
+    form->BitBtn11->click();
+    ASSERT_EQ(env.messages.size(), 1) << env.messages.join('\n').toStdString();
+    EXPECT_TRUE(env.messages[0].contains(QStringLiteral("Nada foi gravado")))
+        << env.messages[0].toStdString();
+    EXPECT_EQ(um("select count(*) from CONTASPR where CODIGOCPR = 418"), 0)
+        << "the account is not stored without its installment";
+    EXPECT_EQ(um("select count(*) from PARCELAS where CODIGOCPR = 418"), 0);
+    EXPECT_NE(dm->CONTASPR.state(), RecordSetState::Browse) << "the account is still being edited";
+    EXPECT_GT(dm->CONTASPR.changeCount() + dm->Parcelas.changeCount(), 0) << "nothing is lost";
+
+    dbs->shared().execute("drop trigger CP_RECUSA_PARCELA");
+    dbs->release();
+    env.messages.clear();
+    form->BitBtn11->click();
+    EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();
+    EXPECT_EQ(um("select VALORTOTAL from CONTASPR where CODIGOCPR = 418"), 8000);
+    EXPECT_EQ(um("select sum(VALORPARCELA) from PARCELAS where CODIGOCPR = 418"), 8000);
+}
+
+TEST_F(NovaConta, EscInTheChartListGivesANewAccountBackItsEmptyExpense) {
+    comContas();  // the listed account 417 is a "COMPRA"
+    dbs->shared().execute("insert into PLANOCT (CODIGOCTA, DESCRICAO) values ('1', 'ALUGUEL')");
+    dbs->shared().execute(
+        "insert into PLANOCT (CODIGOCTA, DESCRICAO) values ('2', 'MATERIA PRIMA')");
+    abreLista();
+    dm->Query2.moveTo(1);
+    form->BitBtn14->click();
+    digita(c().DBEdit10, QStringLiteral("MAT"));
+    QTest::keyClick(c().DBEdit10, Qt::Key_Return);
+    PainelProcura& plano = *form->procuras->PainelPlanoProcura;
+    ASSERT_TRUE(plano.isVisible());
+    QTest::keyClick(plano.Grade, Qt::Key_Escape);
+    EXPECT_FALSE(plano.isVisible());
+    EXPECT_EQ(dm->CONTASPR.field("DESCRICAO").asString(), "");
+    EXPECT_EQ(c().DBEdit10->text(), QString());
+    EXPECT_EQ(um("select count(*) from CONTASPR where DESCRICAO = 'COMPRA'"), 2)
+        << "only the two stored accounts are purchases";
+}
+
 }  // namespace
 }  // namespace cp::test

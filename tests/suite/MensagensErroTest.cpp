@@ -63,6 +63,9 @@ TEST(MensagensErro, ConflictsAndLostConnectionsByTheEnginesCode) {
         {"connection shutdown", 335544856, "A conexão com o banco de dados foi perdida"},
         {"Connection lost to database", 335544741, "A conexão com o banco de dados foi perdida"},
         {"database file appears corrupt ()", 335544335, "O arquivo do banco de dados parece"},
+        // A server still starting after a restart refuses the login.
+        {"Error occurred during login, please check server firebird.log for details", 335545106,
+         "Não foi possível comunicar"},
     };
     for (const Caso& c : casos) {
         const auto t = mensagemOperadorBanco(fb::Error(c.servidor, -901, c.codigo));

@@ -265,6 +265,9 @@ TEST_F(RecordSetRead, FieldsReadAndSetThroughTheirTypes) {
     EXPECT_EQ(message("NPEDIDO", "12x"), "'12x' is not a valid integer value for field 'NPEDIDO'");
     EXPECT_EQ(message("VALORTOTAL", "1.234,5"),
               "'1.234,5' is not a valid floating point value for field 'VALORTOTAL'");
+    // DECIMAL(15,2) holds thirteen digits before the comma, no more.
+    EXPECT_EQ(message("VALORTOTAL", "12345678901234"),
+              "'12345678901234' is not a valid floating point value for field 'VALORTOTAL'");
     EXPECT_EQ(message("DATA", "31/02/05"), "'31/02/05' is not a valid date");
     EXPECT_EQ(message("DATA", "31/01/"), "Invalid input value.  Use escape key to abandon changes");
     EXPECT_EQ(message("CNPJCLIFOR", "1234567800019"),
