@@ -371,7 +371,7 @@ TEST_F(SaidaListaTeste, CopiesOfAListWithAccentsAndAQuotedSupplierMatchTheDataba
     // looks like a formula is kept as text.
     const QStringList linhas = leCsv(csv);
     EXPECT_TRUE(linhas.contains(QStringLiteral(
-        "05/03/2024;'=SOMA(A1);\"DROGA \"\"BOA\"\"; CIA\";\"7;8\";1;10,00;05/03/2024;10,00;;2")));
+        "05/03/2024;'=SOMA(A1);\"DROGA \"\"BOA\"\"; CIA\";\"7;8\";1;10,00;05/03/2024;10,00;;2;")));
 
     const QString pdf = pasta.filePath(QStringLiteral("lista.pdf"));
     ASSERT_TRUE(grava(true, pdf));
@@ -484,7 +484,7 @@ TEST_F(SaidaListaTeste, TheMenuKeepsTheSettlementEntriesFirstAndTheKeysReachTheC
     for (QAction* a : lista->PopupMenu1->actions())
         if (!a->isSeparator()) textos << a->text();
     EXPECT_EQ(textos,
-              (QStringList{"Quitar esta conta", "Cancelar quitação",
+              (QStringList{"Quitar esta conta", "Cancelar quitação", "Copiar linha digitável",
                            "Visualizar impressão da lista", "Imprimir a lista...",
                            "Salvar a lista em PDF...", "Exportar a lista para planilha..."}));
 
