@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "data/Cp1252.h"
+#include "entry/CobrancaParcela.h"
 #include "entry/GeraParcelas.h"
 #include "entry/GravaConta.h"
 #include "entry/GravaDetalhes.h"
@@ -139,6 +140,8 @@ PainelConta::PainelConta(JanelaPrincipal& form) : form_(form) {
     DBGrid4->setGeometry(49, 288, 690, 215);
     DBGrid4->onEnter = [this] { DBGrid4Enter(); };
     DBGrid4->onExit = [this] { DBGrid4Exit(); };
+    // Ctrl+B and "Ler boleto / PIX..." on the grid (owned by the grid).
+    new CobrancaParcela(form, *DBGrid4);
 
     DBEdit2->onEnter = [this] { DBEdit2Enter(); };
 

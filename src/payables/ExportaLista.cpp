@@ -109,7 +109,7 @@ bool escreveCsv(QIODevice& out, const RelatorioLista& r, Progresso& progresso) {
              QStringLiteral("Fornecedor"), QStringLiteral("N. Fiscal"), QStringLiteral("Parc."),
              QStringLiteral("Valor R$"), QStringLiteral("Data Pgto."),
              QStringLiteral("Val Pago R$"), QStringLiteral("N. Docum."),
-             QStringLiteral("CODIGOCPR")});
+             QStringLiteral("CODIGOCPR"), QStringLiteral("Linha digitável / código PIX")});
     for (int i = 0; i < n; ++i) {
         if ((i & 1023) == 0) {
             if (progresso.cancelado) return false;
@@ -126,6 +126,7 @@ bool escreveCsv(QIODevice& out, const RelatorioLista& r, Progresso& progresso) {
         e.numero(valorVirgula(l.valorPago));
         e.inteiro(l.numDocumento);
         e.inteiro(l.codigoCPR);
+        e.campo(fromCp1252(l.linhaCobranca));
         e.fimLinha();
     }
     if (progresso.cancelado) return false;

@@ -25,6 +25,7 @@ class QPushButton;
 
 namespace cp {
 
+class CobrancasDaLista;
 class DBEdit;
 class DBGrid;
 class Environment;
@@ -89,6 +90,8 @@ class ListaContas : public QObject {
     // Print preview, printing, PDF and spreadsheet copies of the list, at the
     // end of the pop-up menu.
     SaidaLista* Saida = nullptr;
+    // The payment slips of the rows: copying one, the mark of the rows.
+    CobrancasDaLista* Cobrancas = nullptr;
 
     QFrame* Panel10 = nullptr;
     QLabel* Label22 = nullptr;

@@ -33,6 +33,7 @@ struct LinhaLista {
     std::optional<std::int64_t> valorPago;  // cents
     std::optional<std::int64_t> numDocumento;
     std::optional<std::int64_t> codigoCPR;
+    std::string linhaCobranca;  // the slip kept with it, as printed; empty when none
 };
 
 struct RelatorioLista {

@@ -18,6 +18,7 @@
 #include <stdexcept>
 
 #include "data/Cp1252.h"
+#include "payables/CobrancasDaLista.h"
 #include "payables/ExportaLista.h"
 #include "payables/ImpressaoLista.h"
 #include "payables/ListaContas.h"
@@ -114,6 +115,7 @@ RelatorioLista SaidaLista::copia() const {
     r.operador = fromCp1252(s.NomeUsuario.str());
     r.emitidoEm = form_.env.now();
     r.linhas = copiaLinhas(form_.DM->Query2);
+    if (lista_.Cobrancas) lista_.Cobrancas->preencheCopia(r.linhas);
     r.totalAPagar = lista_.totalAPagar();
     r.totalPago = lista_.totalPago();
     return r;

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QStatusBar>
 #include <stdexcept>
 
 #include "shell/DataWidgets.h"
@@ -28,6 +29,12 @@ void JanelaPrincipal::setDefaultButton(QPushButton* b) {
 void JanelaPrincipal::focusNext() {
     if (!commitFocusedEditor(this)) return;  // the field refused its text
     focusNextPrevChild(true);
+}
+
+void JanelaPrincipal::mostraSituacao(const QString& texto) {
+    QStatusBar* barra = statusBar();
+    barra->setSizeGripEnabled(false);  // the window keeps its size
+    barra->showMessage(texto, 6000);
 }
 
 void JanelaPrincipal::keyPressEvent(QKeyEvent* e) {

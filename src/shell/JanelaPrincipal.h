@@ -33,6 +33,10 @@ class JanelaPrincipal : public QMainWindow {
     void setDefaultButton(QPushButton* b);
     // Moves the focus to the next control in tab order, as Tab does.
     void focusNext();
+    // A short word for the operator in the window's status bar ("Linha
+    // digitável copiada."), gone after a few seconds. The bar appears with
+    // the first word; nothing of the panel lies so low.
+    void mostraSituacao(const QString& texto);
 
     // The due list's grid, where the operator lands after the login when the
     // current account has no payment condition; nullptr while there is none.

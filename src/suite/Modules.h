@@ -10,6 +10,7 @@
 #include "data/Connection.h"
 #include "data/Query.h"
 #include "data/RecordSet.h"
+#include "suite/CobrancasGuardadas.h"
 
 namespace cp {
 
@@ -51,6 +52,9 @@ class TDM {
     RecordSet Query2;  // the due list
 
     Query SQLQuery1;  // scratch query for single values
+
+    // The payment slips kept with the installments (a table of our own).
+    CobrancasGuardadas Cobrancas{SQLConnection1};
 };
 
 class TDM2 {

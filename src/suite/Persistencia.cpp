@@ -294,6 +294,8 @@ void instalaPersistencia(TDM& dm, TDM2& dm2, EstadoSessao& sessao, Environment& 
     // Writing accounts and installments: the number of a new account is
     // claimed when it is first written, and installments wait for it.
     instalaChaveConta(dm, env);
+    // The payment slips go with their installments.
+    dm.Cobrancas.instala(dm);
 }
 
 }  // namespace cp

@@ -82,25 +82,33 @@ TEST(ServerGeraParcelas, LookupDeletesKeyQueriesAndInsertsReachTheServerInOrder)
         "insert into PARCELAS (CODIGOPARC, CODIGOCPR, ESTACAO, NUMPARCELA, VALORPARCELA, "
         "DATAVENCIM, CODIGOCTA, MEIO, NATUREZA) values (?, ?, ?, ?, ?, ?, ?, ?, ?)";
     const std::string exclui = "delete from PARCELAS where CODIGOPARC = ? and CODIGOCPR = ?";
-    const std::vector<std::string> esperado = {
-        "Select CODIGOFP, TIPO, DESCRICAO, DIAS, QDEPARCELAS, TAXA1, TAXA2, CTABANCO, FORMAPAG, "
-        "QAUT from FORMASPG where DESCRICAO = 'D''ALVA 30/60/90'",
-        exclui,
-        parcelas,  // each delete is written and the set read again
-        exclui,
-        parcelas,
-        maiorCodigo,
-        insere,
-        parcelas,  // installment 1
-        maiorCodigo,
-        posicaoN,
-        insere,
-        parcelas,  // installment 2
-        maiorCodigo,
-        posicaoN,
-        insere,
-        parcelas,  // installment 3
+    // Each installment written or deleted looks for the table of the slips
+    // kept with the installments (none in this database), under a savepoint
+    // of its own, so its slip would go in the same transaction.
+    const auto comCobranca = [](const std::string& escrita) {
+        return std::vector<std::string>{
+            "savepoint CP_ALTERACAO",
+            "select 1 from RDB$RELATIONS where RDB$RELATION_NAME = 'CP_COBRANCAS'", escrita,
+            "release savepoint CP_ALTERACAO only"};
     };
+    std::vector<std::string> esperado = {
+        "Select CODIGOFP, TIPO, DESCRICAO, DIAS, QDEPARCELAS, TAXA1, TAXA2, CTABANCO, FORMAPAG, "
+        "QAUT from FORMASPG where DESCRICAO = 'D''ALVA 30/60/90'"};
+    const auto mais = [&esperado](const std::vector<std::string>& v) {
+        esperado.insert(esperado.end(), v.begin(), v.end());
+    };
+    for (int i = 0; i < 2; ++i) {
+        mais(comCobranca(exclui));
+        mais({parcelas});  // each delete is written and the set read again
+    }
+    mais({maiorCodigo});
+    mais(comCobranca(insere));
+    mais({parcelas});  // installment 1
+    for (int i = 2; i <= 3; ++i) {
+        mais({maiorCodigo, posicaoN});
+        mais(comCobranca(insere));
+        mais({parcelas});  // installments 2 and 3
+    }
     EXPECT_EQ(sql, esperado);
 
     fb::Transaction tr = server.shared().startTransaction();

@@ -62,17 +62,24 @@ TEST(ServerLista, ListAndSettlementStatementsReachTheServerCharacterForCharacter
 
         const std::string aPagar = std::string(kListaMarco) + kFiltroAPagar + kOrdem;
         const std::string todas = std::string(kListaMarco) + kOrdem;
+        // Each read of the list that has rows looks for the slips kept with
+        // them: here the table of the slips is not there yet.
+        const std::string cobrancas = "select 1 from RDB$RELATIONS where RDB$RELATION_NAME = ?";
         const std::vector<std::string> esperado = {
             aPagar,
+            cobrancas,
             "Update PARCELAS set DATAPAGTO = '03/15/24', VALORPAGO = '150.00' where  NUMPARCELA "
             "= 2 and  CODIGOCPR = 417",
-            aPagar,  // the list read again
+            aPagar,  // the list read again, now empty
             aPagar,  // and rebuilt
             todas,
+            cobrancas,
             "Update PARCELAS set DATAPAGTO = NULL, VALORPAGO = NULL where  NumParcela = 2 and  "
             "CODIGOCPR = 417",
             todas,
+            cobrancas,
             todas,
+            cobrancas,
         };
         EXPECT_EQ(compartilhado, esperado);
         lista->MontaQuery2();

@@ -204,14 +204,17 @@ class SaidaListaTeste : public ListaTeste {
         EXPECT_EQ(linhas[3], QStringLiteral("Área de trabalho;01"));
         EXPECT_EQ(linhas[5], QStringLiteral("Emitido em;20/03/2024 09:30"));
         EXPECT_EQ(linhas[7], QStringLiteral("Data Venc.;Descrição;Fornecedor;N. Fiscal;Parc.;"
-                                            "Valor R$;Data Pgto.;Val Pago R$;N. Docum.;CODIGOCPR"));
+                                            "Valor R$;Data Pgto.;Val Pago R$;N. Docum.;CODIGOCPR;"
+                                            "Linha digitável / código PIX"));
         int i = 8;
         std::vector<QStringList> rows;
         RecordSet& q = dm->Query2;
         const int codParc = q.fieldIndex("NUMDOCUMENTO");
         for (; i < linhas.size() && !linhas[i].isEmpty(); ++i) {
             QStringList campos = camposCsv(linhas[i]);
-            ASSERT_EQ(campos.size(), 10) << linhas[i].toStdString();
+            ASSERT_EQ(campos.size(), 11) << linhas[i].toStdString();
+            EXPECT_TRUE(campos[10].isEmpty()) << "no slip is kept in these lists";
+            campos.removeLast();
             // In the list's order.
             const int r = static_cast<int>(rows.size());
             ASSERT_LT(r, q.rowCount());
@@ -368,7 +371,7 @@ TEST_F(SaidaListaTeste, CopiesOfAListWithAccentsAndAQuotedSupplierMatchTheDataba
     // looks like a formula is kept as text.
     const QStringList linhas = leCsv(csv);
     EXPECT_TRUE(linhas.contains(QStringLiteral(
-        "05/03/2024;'=SOMA(A1);\"DROGA \"\"BOA\"\"; CIA\";\"7;8\";1;10,00;05/03/2024;10,00;;2")));
+        "05/03/2024;'=SOMA(A1);\"DROGA \"\"BOA\"\"; CIA\";\"7;8\";1;10,00;05/03/2024;10,00;;2;")));
 
     const QString pdf = pasta.filePath(QStringLiteral("lista.pdf"));
     ASSERT_TRUE(grava(true, pdf));
@@ -481,7 +484,7 @@ TEST_F(SaidaListaTeste, TheMenuKeepsTheSettlementEntriesFirstAndTheKeysReachTheC
     for (QAction* a : lista->PopupMenu1->actions())
         if (!a->isSeparator()) textos << a->text();
     EXPECT_EQ(textos,
-              (QStringList{"Quitar esta conta", "Cancelar quitação",
+              (QStringList{"Quitar esta conta", "Cancelar quitação", "Copiar linha digitável",
                            "Visualizar impressão da lista", "Imprimir a lista...",
                            "Salvar a lista em PDF...", "Exportar a lista para planilha..."}));
 
