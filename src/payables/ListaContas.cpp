@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "logic/ListaSql.h"
+#include "payables/ListaNfe.h"
 #include "payables/SaidaLista.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
@@ -38,6 +39,7 @@ ListaContas::ListaContas(JanelaPrincipal& form)
     montaBarraPeriodo();
     montaBarraTotais();
     Saida = new SaidaLista(*this, form);
+    acrescentaImportacaoNfe(*this, form);
 }
 
 ListaContas::~ListaContas() = default;
