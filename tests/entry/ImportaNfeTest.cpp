@@ -414,7 +414,7 @@ TEST_F(ImportaNfeTeste, CtrlIThePopUpItemAndADroppedFileOpenTheImport) {
     // Ctrl+I in the list: the dialog, with the focus in its field; the key
     // typed and Enter import it.
     bool visto = false;
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, form, [&] {
         auto* d = qobject_cast<DialogoNfe*>(QApplication::activeModalWidget());
         ASSERT_NE(d, nullptr);
         visto = true;
@@ -430,12 +430,18 @@ TEST_F(ImportaNfeTeste, CtrlIThePopUpItemAndADroppedFileOpenTheImport) {
     EXPECT_EQ(form->focusWidget(), c().DBEdit10);
 
     // Cancelar from the entry panel leaves the account being entered alone.
-    QTimer::singleShot(0, [] {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    foca(c().DBEdit10);
+    visto = false;
+    QTimer::singleShot(0, form, [&] {
         auto* d = qobject_cast<DialogoNfe*>(QApplication::activeModalWidget());
         ASSERT_NE(d, nullptr);
+        visto = true;
         d->BotCancelar->click();
     });
     QTest::keyClick(c().DBEdit10, Qt::Key_I, Qt::ControlModifier);
+    EXPECT_TRUE(visto);
     EXPECT_EQ(dm->CONTASPR.state(), RecordSetState::Insert);
     EXPECT_EQ(um("select count(*) from CONTASPR"), 0);
 
