@@ -130,6 +130,18 @@ class RawSession {
         return failed() ? -1 : count;
     }
 
+    // `sqls` (values written in the text) in one transaction, committed at
+    // the end. False when the client failed.
+    bool executeAll(const std::vector<std::string>& sqls) {
+        using namespace Firebird;
+        ITransaction* tra = att_->startTransaction(&status_, tpb_->getBufferLength(&status_),
+                                                   tpb_->getBuffer(&status_));
+        for (const std::string& sql : sqls)
+            att_->execute(&status_, tra, 0, sql.c_str(), 3, nullptr, nullptr, nullptr, nullptr);
+        tra->commit(&status_);
+        return !failed();
+    }
+
   private:
     Raw raw_;
     Firebird::IStatus* st_;

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "app/DetalhesConta.h"
+#include "app/ImportacaoNaJanela.h"
 #include "data/Cp1252.h"
 #include "entry/GravaDetalhes.h"
 #include "entry/PainelConta.h"
@@ -136,6 +137,7 @@ void Form1::setModules(TDM* dm, TDM2* dm2) {
     lista = std::make_unique<ListaContas>(*this);
     procuras = std::make_unique<Procuras>(*this, *conta);  // its panels lie over the list
     detalhes = std::make_unique<DetalhesConta>(*this);
+    nfe = std::make_unique<ImportacaoNaJanela>(*this);
     connectGuarded(env, BitBtn11, &QPushButton::clicked, this,
                    [this] { detalhes->BitBtn11Click(); });
     // Going on with the work after a close that could not write: the next
@@ -176,6 +178,10 @@ void Form1::BitBtn3Click() {
 }
 
 void Form1::abreDetalhes() { detalhes->abre(); }
+
+void Form1::importaNfe() {
+    if (nfe) nfe->pede();
+}
 
 bool Form1::gravaAntesDeFechar() {
     if (!DM || activationFailed()) return true;

@@ -14,6 +14,7 @@ namespace cp {
 
 class Configuracoes;
 class DetalhesConta;
+class ImportacaoNaJanela;
 class ListaContas;
 class LoginSessao;
 class PainelConta;
@@ -49,6 +50,7 @@ class Form1 : public JanelaPrincipal {
     // window.
     void BitBtn3Click();
     void abreDetalhes() override;
+    void importaNfe() override;  // Ctrl+I, the list's "Importar NF-e..."
 
     // The invoice number and the supplier-name key of the single-account
     // mode, as Windows-1252 bytes, built from the command-line arguments.
@@ -65,6 +67,7 @@ class Form1 : public JanelaPrincipal {
     std::unique_ptr<Procuras> procuras;       // supplier and chart-of-accounts lookups
     std::unique_ptr<LoginSessao> login;       // login panel and session resume
     std::unique_ptr<DetalhesConta> detalhes;  // the switch between list and details
+    std::unique_ptr<ImportacaoNaJanela> nfe;  // a bill from its NF-e
 
   protected:
     void showEvent(QShowEvent* e) override;

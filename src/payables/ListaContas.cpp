@@ -11,6 +11,7 @@
 
 #include "logic/ListaSql.h"
 #include "payables/CobrancasDaLista.h"
+#include "payables/ListaNfe.h"
 #include "payables/SaidaLista.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
@@ -40,6 +41,7 @@ ListaContas::ListaContas(JanelaPrincipal& form)
     montaBarraTotais();
     Saida = new SaidaLista(*this, form);
     Cobrancas = new CobrancasDaLista(*this, form);
+    acrescentaImportacaoNfe(*this, form);
 }
 
 ListaContas::~ListaContas() = default;

@@ -53,6 +53,10 @@ class JanelaPrincipal : public QMainWindow {
     // from there. A database error goes on to the caller.
     virtual void abreDetalhes();
 
+    // "Importar NF-e": the dialog that turns a supplier's NF-e into a new
+    // account. A window without the entry panel has nothing to import into.
+    virtual void importaNfe() {}
+
     bool activated() const { return activated_; }
     // False when an activation step failed and the window was left with only
     // "Sair" usable.

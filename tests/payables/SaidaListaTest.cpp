@@ -483,7 +483,8 @@ TEST_F(SaidaListaTeste, TheMenuKeepsTheSettlementEntriesFirstAndTheKeysReachTheC
     QStringList textos;
     for (QAction* a : lista->PopupMenu1->actions())
         if (!a->isSeparator()) textos << a->text();
-    EXPECT_EQ(textos,
+    // Items added later come after these.
+    EXPECT_EQ(textos.mid(0, 7),
               (QStringList{"Quitar esta conta", "Cancelar quitação", "Copiar linha digitável",
                            "Visualizar impressão da lista", "Imprimir a lista...",
                            "Salvar a lista em PDF...", "Exportar a lista para planilha..."}));
