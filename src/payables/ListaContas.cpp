@@ -11,6 +11,7 @@
 
 #include "logic/ListaSql.h"
 #include "payables/SaidaLista.h"
+#include "payables/VisaoLista.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 #include "shell/JanelaPrincipal.h"
@@ -38,6 +39,7 @@ ListaContas::ListaContas(JanelaPrincipal& form)
     montaBarraPeriodo();
     montaBarraTotais();
     Saida = new SaidaLista(*this, form);
+    Visao = new VisaoLista(*this, form);
 }
 
 ListaContas::~ListaContas() = default;
@@ -123,6 +125,7 @@ void ListaContas::MontaQuery2() {
     totalPago_ = totais.pago;
     mostraTotais();
     if (!q.isEmpty()) q.first();
+    emit listaMontada();
 }
 
 // Each total keeps its right edge and its designed width, and grows to the

@@ -30,6 +30,7 @@ class DBGrid;
 class Environment;
 class JanelaPrincipal;
 class SaidaLista;
+class VisaoLista;
 class TDM;
 class TDM2;
 struct EstadoSessao;
@@ -89,6 +90,9 @@ class ListaContas : public QObject {
     // Print preview, printing, PDF and spreadsheet copies of the list, at the
     // end of the pop-up menu.
     SaidaLista* Saida = nullptr;
+    // Overdue marks, search bar (Ctrl+F), sorting by a column title, the
+    // layout that follows the window, and the forecast (Ctrl+G).
+    VisaoLista* Visao = nullptr;
 
     QFrame* Panel10 = nullptr;
     QLabel* Label22 = nullptr;
@@ -104,6 +108,10 @@ class ListaContas : public QObject {
     QLabel* Label2 = nullptr;
     QLabel* Label27 = nullptr;
     QLabel* Label15 = nullptr;
+
+  signals:
+    // MontaQuery2 has rebuilt the list and its totals.
+    void listaMontada();
 
   private:
     void montaGrade();
