@@ -119,8 +119,12 @@ void Form1::ajustaTamanhoECentraliza() {
     // The window measures 808 x 608 with its frame. The frame is known only
     // once the window is on the screen; until then the client area takes the
     // whole size.
+    // It opens at that size and may grow or be maximised from there, never
+    // shrink below it (the list's controls are laid out for it).
     const QSize moldura = frameGeometry().size() - geometry().size();
-    setFixedSize(kLarguraJanela - moldura.width(), kAlturaJanela - moldura.height());
+    areaDesenhada_ = QSize(kLarguraJanela - moldura.width(), kAlturaJanela - moldura.height());
+    setMinimumSize(areaDesenhada_);
+    resize(areaDesenhada_);
     if (QScreen* tela = screen()) {
         const QRect area = tela->availableGeometry();
         move(area.x() + (area.width() - kLarguraJanela) / 2,

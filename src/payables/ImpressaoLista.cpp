@@ -15,6 +15,7 @@
 #include "data/Cp1252.h"
 #include "data/Formats.h"
 #include "logic/ListaSql.h"
+#include "payables/CabecalhoCopia.h"
 #include "payables/RelatorioLista.h"
 
 namespace cp {
@@ -92,6 +93,8 @@ class Desenho {
             throw std::runtime_error("O arquivo ou a impressora não aceitou a cópia da lista.");
         p_ = &p;
         medidas();
+        PaginaCopia pagina(p, largura_, altura_, pt(1));
+        pagina_ = &pagina;
         const int total = static_cast<int>(entradas_.size());
         const int paginas = std::max(1, (total + porPagina_ - 1) / porPagina_);
         progresso.total = total;
@@ -150,18 +153,15 @@ class Desenho {
         corpo_.setPointSizeF(8);
         negrito_ = corpo_;
         negrito_.setBold(true);
-        info_ = corpo_;
-        info_.setPointSizeF(9);
-        titulo_ = corpo_;
-        titulo_.setPointSizeF(14);
-        titulo_.setBold(true);
         medidaCorpo_ = QFontMetricsF(corpo_, &device_);
         medidaNegrito_ = QFontMetricsF(negrito_, &device_);
         linha_ = medidaCorpo_.height() * 1.3;
-        linhaInfo_ = QFontMetricsF(info_, &device_).height() * 1.3;
-        linhaTitulo_ = QFontMetricsF(titulo_, &device_).height() * 1.2;
-        topoCorpo_ = linhaTitulo_ + 2 * linhaInfo_ + pt(4) + linha_ + pt(2);
-        rodape_ = linhaInfo_ + pt(4);
+        {
+            // The body begins under the shared head, its column titles first.
+            PaginaCopia pagina(*p_, largura_, altura_, pt(1));
+            topoCorpo_ = pagina.topoCorpo() + linha_ + pt(2);
+            rodape_ = pagina.alturaRodape();
+        }
         porPagina_ = std::max(1, static_cast<int>((altura_ - topoCorpo_ - rodape_) / linha_));
         posicoes(kColunas, kNumColunas, 1.0, colunas_);
         posicoes(kColunasFornecedor, kNumColunasFornecedor, 0.62, colunasFornecedor_);
@@ -200,28 +200,11 @@ class Desenho {
 
     void cabecalho(Item primeira) {
         QPainter& p = *p_;
-        p.setPen(Qt::black);
-        p.setFont(titulo_);
-        p.drawText(QRectF(0, 0, largura_, linhaTitulo_), Qt::AlignLeft | Qt::AlignVCenter,
-                   r_.titulo);
-        p.setFont(info_);
-        p.drawText(QRectF(0, 0, largura_, linhaTitulo_), Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("Emitido em %1 às %2")
-                       .arg(dataCompleta(r_.emitidoEm.date()),
-                            r_.emitidoEm.time().toString(QStringLiteral("HH:mm"))));
-        double y = linhaTitulo_;
-        p.drawText(QRectF(0, y, largura_, linhaInfo_), Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("Período: %1 a %2    Exibição: %3")
-                       .arg(dataCompleta(r_.inicio), dataCompleta(r_.fim),
-                            textoExibicao(r_.apenasAPagar)));
-        y += linhaInfo_;
-        p.drawText(QRectF(0, y, largura_, linhaInfo_), Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("Área de trabalho: %1    Operador: %2")
-                       .arg(r_.areaTrabalho, r_.operador));
-        y += linhaInfo_ + pt(2);
-        p.setPen(QPen(Qt::black, pt(0.8)));
-        p.drawLine(QPointF(0, y), QPointF(largura_, y));
-        y += pt(2);
+        double y = pagina_->cabecalho({r_.titulo, r_.emitidoEm,
+                                       QStringLiteral("Período: %1 a %2    Exibição: %3")
+                                           .arg(dataCompleta(r_.inicio), dataCompleta(r_.fim),
+                                                textoExibicao(r_.apenasAPagar)),
+                                       linhaAreaOperador(r_.areaTrabalho, r_.operador)});
 
         const bool lista =
             primeira == Item::Linha || primeira == Item::SubtotalDia || primeira == Item::SemLinhas;
@@ -238,17 +221,7 @@ class Desenho {
         p.drawLine(QPointF(0, y + linha_), QPointF(x.back(), y + linha_));
     }
 
-    void rodape(int pagina, int paginas) {
-        QPainter& p = *p_;
-        const double y = altura_ - linhaInfo_;
-        p.setPen(QPen(Qt::black, pt(0.4)));
-        p.drawLine(QPointF(0, y - pt(2)), QPointF(largura_, y - pt(2)));
-        p.setFont(info_);
-        p.drawText(QRectF(0, y, largura_, linhaInfo_), Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("BRUNDELO - Financeiro"));
-        p.drawText(QRectF(0, y, largura_, linhaInfo_), Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("página %1 de %2").arg(pagina).arg(paginas));
-    }
+    void rodape(int pagina, int paginas) { pagina_->rodape(pagina, paginas); }
 
     double x(int col) const { return colunas_[static_cast<std::size_t>(col)]; }
 
@@ -336,10 +309,11 @@ class Desenho {
     std::vector<Entrada> entradas_;
 
     QPainter* p_ = nullptr;
-    QFont corpo_, negrito_, info_, titulo_;
+    PaginaCopia* pagina_ = nullptr;
+    QFont corpo_, negrito_;
     QFontMetricsF medidaCorpo_{QFont()}, medidaNegrito_{QFont()};
     double largura_ = 0, altura_ = 0;
-    double linha_ = 0, linhaInfo_ = 0, linhaTitulo_ = 0;
+    double linha_ = 0;
     double topoCorpo_ = 0, rodape_ = 0;
     int porPagina_ = 1;
     std::vector<double> colunas_, colunasFornecedor_;

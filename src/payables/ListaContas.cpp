@@ -13,6 +13,7 @@
 #include "payables/CobrancasDaLista.h"
 #include "payables/ListaNfe.h"
 #include "payables/SaidaLista.h"
+#include "payables/VisaoLista.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 #include "shell/JanelaPrincipal.h"
@@ -41,7 +42,8 @@ ListaContas::ListaContas(JanelaPrincipal& form)
     montaBarraTotais();
     Saida = new SaidaLista(*this, form);
     Cobrancas = new CobrancasDaLista(*this, form);
-    acrescentaImportacaoNfe(*this, form);
+    Visao = new VisaoLista(*this, form);
+    acrescentaImportacaoNfe(*this, form);  // at the end of the pop-up menu
 }
 
 ListaContas::~ListaContas() = default;
@@ -127,6 +129,7 @@ void ListaContas::MontaQuery2() {
     totalPago_ = totais.pago;
     mostraTotais();
     if (!q.isEmpty()) q.first();
+    emit listaMontada();
 }
 
 // Each total keeps its right edge and its designed width, and grows to the

@@ -31,6 +31,7 @@ class DBGrid;
 class Environment;
 class JanelaPrincipal;
 class SaidaLista;
+class VisaoLista;
 class TDM;
 class TDM2;
 struct EstadoSessao;
@@ -92,6 +93,9 @@ class ListaContas : public QObject {
     SaidaLista* Saida = nullptr;
     // The payment slips of the rows: copying one, the mark of the rows.
     CobrancasDaLista* Cobrancas = nullptr;
+    // Overdue marks, search bar (Ctrl+F), sorting by a column title, the
+    // layout that follows the window, and the forecast (Ctrl+G).
+    VisaoLista* Visao = nullptr;
 
     QFrame* Panel10 = nullptr;
     QLabel* Label22 = nullptr;
@@ -107,6 +111,10 @@ class ListaContas : public QObject {
     QLabel* Label2 = nullptr;
     QLabel* Label27 = nullptr;
     QLabel* Label15 = nullptr;
+
+  signals:
+    // MontaQuery2 has rebuilt the list and its totals.
+    void listaMontada();
 
   private:
     void montaGrade();

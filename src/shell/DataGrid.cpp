@@ -13,6 +13,7 @@
 #include "data/Cp1252.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
+#include "shell/SortFilterRows.h"
 #include "shell/Toolkit.h"
 
 namespace cp {
@@ -295,8 +296,8 @@ int DBGrid::currentColumn() const { return currentIndex().isValid() ? currentInd
 void DBGrid::setCurrentColumn(int column) {
     const int row = recordSet().active() ? recordSet().currentRow() : -1;
     syncing_ = true;
-    if (row >= 0 && row < model_->rowCount()) {
-        setCurrentIndex(model_->index(row, column));
+    if (row >= 0 && row < model_->rowCount() && viewRow(row) >= 0) {
+        setCurrentIndex(model()->index(viewRow(row), column));
     }
     syncing_ = false;
     pendingColumn_ = column;
@@ -313,12 +314,68 @@ void DBGrid::setGridReadOnly(bool on) {
                              QAbstractItemView::AnyKeyPressed);
 }
 
+void DBGrid::setRowView(SortFilterRows* rows) {
+    rows_ = rows;
+    setModel(rows_ ? static_cast<QAbstractItemModel*>(rows_) : model_);
+    // A new model starts the header over: the designed widths come back.
+    for (int c = 0; c < model_->columnCount(); ++c) {
+        const int w = model_->column(c).width;
+        if (w > 0) setColumnWidth(c, w);
+    }
+    QHeaderView* h = horizontalHeader();
+    h->setSectionsClickable(rows_ != nullptr);
+    h->setSortIndicatorShown(rows_ != nullptr);
+    h->setSortIndicator(-1, Qt::AscendingOrder);
+    if (rows_) {
+        connect(rows_, &SortFilterRows::rowsRecomputed, this, &DBGrid::rowsRecomputed);
+        connect(h, &QHeaderView::sortIndicatorChanged, rows_,
+                [this](int section, Qt::SortOrder order) {
+                    guarded(env_, [&] { rows_->sort(section, order); });
+                });
+    }
+    followCursor(recordSet().active() ? recordSet().currentRow() : -1);
+}
+
+void DBGrid::clearSort() {
+    if (!rows_) return;
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    if (rows_->sortColumn() >= 0) rows_->sort(-1);
+}
+
+int DBGrid::viewRow(int recordRow) const { return rows_ ? rows_->viewRowOf(recordRow) : recordRow; }
+
+int DBGrid::recordRow(const QModelIndex& viewIndex) const {
+    if (!viewIndex.isValid()) return -1;
+    return rows_ ? rows_->sourceRowOf(viewIndex.row()) : viewIndex.row();
+}
+
+void DBGrid::rowsRecomputed() {
+    RecordSet& set = recordSet();
+    const int row = set.active() ? set.currentRow() : -1;
+    followCursor(row);
+    if (row < 0 || viewRow(row) >= 0 || rows_->shownRows().empty()) return;
+    // The current row is hidden: the first row shown becomes current, so
+    // the commands of the list act on a row the operator can see. Moving
+    // may post an edit, which must not run inside the model's reset.
+    QTimer::singleShot(0, this, [this] {
+        RecordSet& s = recordSet();
+        if (!rows_ || !s.active() || rows_->shownRows().empty()) return;
+        if (viewRow(s.currentRow()) >= 0) return;
+        try {
+            s.moveTo(rows_->shownRows().front());
+        } catch (const std::exception& e) {
+            reportWriteError(env_, e);
+        }
+        followCursor(s.active() ? s.currentRow() : -1);
+    });
+}
+
 void DBGrid::followCursor(int row) {
     syncing_ = true;
-    if (row >= 0 && row < model_->rowCount()) {
+    if (row >= 0 && row < model_->rowCount() && viewRow(row) >= 0) {
         const int col = currentIndex().isValid() ? currentIndex().column() : pendingColumn_;
-        setCurrentIndex(
-            model_->index(row, std::clamp(col, 0, std::max(0, model_->columnCount() - 1))));
+        setCurrentIndex(model()->index(viewRow(row),
+                                       std::clamp(col, 0, std::max(0, model_->columnCount() - 1))));
     } else {
         setCurrentIndex({});
     }
@@ -329,7 +386,8 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
     QTableView::currentChanged(current, previous);
     if (syncing_ || !current.isValid()) return;
     if (current.column() >= 0) pendingColumn_ = current.column();
-    const int row = current.row();
+    const int row = recordRow(current);
+    if (row < 0) return;
     if (row == recordSet().currentRow()) return;
     // The cursor follows after this event: moving may post the row being
     // left, whose apply and refresh rebuild the model.
@@ -363,9 +421,10 @@ void DBGrid::contextMenuEvent(QContextMenuEvent* e) {
     if (!menu_) return;
     const QModelIndex at = indexAt(e->pos());
     RecordSet& set = recordSet();
-    if (at.isValid() && set.active() && at.row() != set.currentRow()) {
+    const int linha = recordRow(at);
+    if (linha >= 0 && set.active() && linha != set.currentRow()) {
         try {
-            set.moveTo(at.row());
+            set.moveTo(linha);
         } catch (const std::exception& ex) {
             reportWriteError(env_, ex);
             followCursor(set.active() ? set.currentRow() : -1);

@@ -28,6 +28,8 @@ class QKeyEvent;
 
 namespace cp {
 
+class SortFilterRows;
+
 // One column of a data grid.
 struct GridColumn {
     QString title;
@@ -100,6 +102,18 @@ class DBGrid : public QTableView {
     // Whole-grid read-only switch (on top of the per-column flags).
     void setGridReadOnly(bool on);
 
+    // Shows the rows through `rows` (over this grid's own model): a click on
+    // a column title sorts by it, again the other way, with the arrow. The
+    // record set's cursor still follows the row chosen; a cursor left on a
+    // row the filter hides moves to the first row shown.
+    void setRowView(SortFilterRows* rows);
+    SortFilterRows* rowView() const { return rows_; }
+    // Back to the record set's own order, without the arrow.
+    void clearSort();
+    // The grid's row of a record-set row (-1 when not shown), and back.
+    int viewRow(int recordRow) const;
+    int recordRow(const QModelIndex& viewIndex) const;
+
     // Focus entering the grid from outside it, and leaving it (cell editors
     // count as inside). Run under the general error handler.
     std::function<void()> onEnter;
@@ -112,9 +126,11 @@ class DBGrid : public QTableView {
 
   private:
     void followCursor(int row);
+    void rowsRecomputed();
 
     Environment& env_;
     RecordSetModel* model_;
+    SortFilterRows* rows_ = nullptr;
     QMenu* menu_ = nullptr;
     bool syncing_ = false;
     int pendingColumn_ = 0;  // the current column while the grid shows no row

@@ -65,6 +65,10 @@ class JanelaPrincipal : public QMainWindow {
     // database alone (their focus steps do nothing) until the window closes.
     bool activationFailed() const { return activationFailed_; }
 
+    // The client area at the window's first-start size: the list's layout
+    // is designed for it and grows from it when the window grows.
+    QSize areaDesenhada() const { return areaDesenhada_; }
+
     Environment& env;
     EstadoSessao& sessao;
     TDM* DM = nullptr;
@@ -83,6 +87,7 @@ class JanelaPrincipal : public QMainWindow {
     bool activated_ = false;
     bool activationCompleted_ = false;
     bool activationFailed_ = false;
+    QSize areaDesenhada_;
 
   private:
     QPushButton* cancelButton_ = nullptr;

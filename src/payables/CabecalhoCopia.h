@@ -1,0 +1,46 @@
+// The head and foot of every paper and PDF copy this program makes (the due
+// list's and the forecast's): the title, when it was made, two lines saying
+// what it holds and for whom, a rule; and at the foot the suite's name and
+// "página N de M".
+#pragma once
+
+#include <QDateTime>
+#include <QFont>
+#include <QString>
+
+class QPainter;
+
+namespace cp {
+
+struct CabecalhoCopia {
+    QString titulo;
+    QDateTime emitidoEm;
+    QString linha1;  // what the copy holds ("Período: ...    Exibição: ...")
+    QString linha2;  // "Área de trabalho: ...    Operador: ..."
+};
+
+// "Área de trabalho: XX    Operador: NOME".
+QString linhaAreaOperador(const QString& area, const QString& operador);
+
+// Fonts and line heights of the head and foot on a device.
+class PaginaCopia {
+  public:
+    // `ponto`: device pixels per typographic point.
+    PaginaCopia(QPainter& p, double largura, double altura, double ponto);
+
+    // Paints the head; returns where the page's body begins.
+    double cabecalho(const CabecalhoCopia& c);
+    void rodape(int pagina, int paginas);
+    // The height the foot takes at the bottom of the page.
+    double alturaRodape() const { return linhaInfo_ + 4 * ponto_; }
+    // Where the body begins, without painting.
+    double topoCorpo() const { return linhaTitulo_ + 2 * linhaInfo_ + 4 * ponto_; }
+
+  private:
+    QPainter& p_;
+    double largura_, altura_, ponto_;
+    QFont titulo_, info_;
+    double linhaTitulo_ = 0, linhaInfo_ = 0;
+};
+
+}  // namespace cp
