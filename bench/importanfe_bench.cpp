@@ -54,7 +54,7 @@ void semeia(fb::Attachment& a, fb::Attachment& estacao, const TestEnvironment& e
     a.execute(
         "execute block as declare i integer = 1; begin while (i <= 100000) do begin "
         "insert into PARCELAS (CODIGOPARC, CODIGOCPR, ESTACAO, NUMPARCELA, VALORPARCELA, "
-        "DATAVENCIM) values (:i, 1 + :i / 10, '01', mod(:i, 10) + 1, 10.00, "
+        "DATAVENCIM) values (:i, 1 + (:i - 1) / 10, '01', mod(:i, 10) + 1, 10.00, "
         "dateadd(mod(:i, 700) day to date '2023-01-01')); i = i + 1; end end");
     estacao.execute(
         "insert into PERIODO (DATAINICIAL, DATAFINAL) values ('2024-03-01', '2024-03-31')");
@@ -97,11 +97,16 @@ void BM_ImportaNfe12(benchmark::State& state) {
         return state.SkipWithError("start-up failed");
     fb::Attachment a = fb::Attachment::attach(fbClient(), s.dbs.sharedPath(), testAttachParams());
     for (auto _ : state) {
-        if (!p.form->nfe->importacao->importa(s.arquivo) || p.dm->Parcelas.recordCount() != 12)
-            return state.SkipWithError(qPrintable(s.env.messages.join('\n')));
+        if (!p.form->nfe->importacao->importa(s.arquivo) || p.dm->Parcelas.recordCount() != 12) {
+            const std::string porque = s.env.messages.join('\n').toStdString();
+            return state.SkipWithError(("import failed: " + porque).c_str());
+        }
         p.form->BitBtn11->click();
         state.PauseTiming();
-        if (!s.env.messages.isEmpty()) return state.SkipWithError(qPrintable(s.env.messages[0]));
+        if (!s.env.messages.isEmpty()) {
+            const std::string porque = s.env.messages.join('\n').toStdString();
+            return state.SkipWithError(("Voltar failed: " + porque).c_str());
+        }
         apaga(a);
         state.ResumeTiming();
     }

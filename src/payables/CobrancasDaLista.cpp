@@ -49,6 +49,9 @@ class IndicadorComCobranca : public QHeaderView {
         QHeaderView::paintSection(p, r, linha);
         if (!cobrancas_.daLinha(linha)) return;
         p->save();
+        // The style leaves a clip of its own behind; the mark covers the
+        // section, the current row's arrow showing through.
+        p->setClipRect(r);
         p->fillRect(r.adjusted(1, 1, -1, -1), QColor(0x00, 0x80, 0x00, 0x70));
         p->restore();
     }

@@ -70,6 +70,8 @@ TEST(ServidorDetalhes, OpeningChangingAndNewAccountSendWhatTheSuiteSends) {
                   "update CONTASPR set VALORTOTAL = ? where CODIGOCPR = ? and ESTACAO = ?",
                   selectContas(),
                   lista,
+                  // The slips of the list's rows: their table is not there yet.
+                  "select 1 from RDB$RELATIONS where RDB$RELATION_NAME = ?",
               }));
 
     // "Nova conta" from the list's first row (account 1, with a payment

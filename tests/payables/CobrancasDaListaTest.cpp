@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QHeaderView>
+#include <QImage>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -67,6 +68,17 @@ TEST_F(CobrancasNaLista, RowsWithASlipAreMarkedAndCopyingPutsWhatTheBankTakesOnT
     ASSERT_NE(cobrancas().daLinha(2), nullptr);
     EXPECT_EQ(CobrancasDaLista::dica(*cobrancas().daLinha(0)),
               QStringLiteral("Boleto: 34191.09008 00123.456782 90123.456700 3 11380000123456"));
+    // The mark: the indicator of rows 1 and 3 is drawn green, of row 2 not.
+    QHeaderView* indicador = lista->DBGrid5->verticalHeader();
+    indicador->resize(12, 200);
+    const QImage imagem = indicador->grab().toImage();
+    const auto verde = [&](int row) {
+        const QColor c = imagem.pixelColor(3, indicador->sectionViewportPosition(row) + 9);
+        return c.green() > c.red() + 30 && c.green() > c.blue() + 30;
+    };
+    EXPECT_TRUE(verde(0));
+    EXPECT_FALSE(verde(1));
+    EXPECT_TRUE(verde(2));
     // The list's own columns stay as they were; the mark is in the indicator.
     EXPECT_EQ(lista->DBGrid5->dataModel()->columnCount(), 10);
     EXPECT_EQ(lista->DBGrid5->verticalHeader()->width(), 12);

@@ -57,7 +57,12 @@ TEST(ServerPersistencia, KeyQueriesReachTheServerAsTheSuiteSpellsThem) {
     const std::vector<std::string> esperado = {
         "Select MaX(CODIGOPARC) as MaiorCodParc from PARCELAS",
         "Select MaX(NUMPARCELA) as MaiorNumParc from PARCELAS where CODIGOCPR=3 and CODIGOPARC=12",
+        // The new installment looks for the table of the slips kept with the
+        // installments (none here), under a savepoint of its own.
+        "savepoint CP_ALTERACAO",
+        "select 1 from RDB$RELATIONS where RDB$RELATION_NAME = 'CP_COBRANCAS'",
         "insert into PARCELAS (CODIGOPARC, CODIGOCPR, NUMPARCELA) values (?, ?, ?)",
+        "release savepoint CP_ALTERACAO only",
         parcelas + "3",
         "Select MaX(CODIGOCPR) as MaiorCodCPR from CONTASPR",
         parcelas + "4",  // the new account's installments: none
