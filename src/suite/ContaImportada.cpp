@@ -83,8 +83,12 @@ void gravaComAConta(Estado& e, TDM& dm, fb::Transaction& tr, const ChangeEntry& 
     RecordSet& parcelas = dm.Parcelas;
     std::vector<std::vector<Value>> linhas;
     if (parcelas.active() && !e.usaGuardadas) {
-        incluiEdicao(parcelas);
-        linhas = parcelasAguardando(parcelas);
+        // Written with the account by their own set, in this same
+        // transaction ("Voltar", closing): only the key is left to write.
+        if (!dm.gravacaoConjunta) {
+            incluiEdicao(parcelas);
+            linhas = parcelasAguardando(parcelas);
+        }
     } else {
         linhas = e.guardadas;
     }
@@ -196,6 +200,9 @@ GravacaoImportada::GravacaoImportada(TDM& dm) : dm_(dm), estado_(std::make_share
             fechaSemGravar(m->Parcelas);
             esquece(*st);
         }
+        // Written together with its installments, and read again: the
+        // import is done.
+        if (st->ativo && st->escrito && !contaNaoGravada(rs)) esquece(*st);
         chama(st->contaAfterScroll, rs);
     };
     conta.beforeClose = [fraco](RecordSet& rs) {
@@ -222,7 +229,7 @@ GravacaoImportada::GravacaoImportada(TDM& dm) : dm_(dm), estado_(std::make_share
     parcelas.beforeApplyInsert = [fraco, m](RecordSet& rs, fb::Transaction& tr,
                                             std::vector<Value>& valores) {
         auto st = fraco.lock();
-        if (st && st->ativo && contaNaoGravada(m->CONTASPR))
+        if (st && st->ativo && !m->gravacaoConjunta && contaNaoGravada(m->CONTASPR))
             throw DataError("a parcela só é gravada com a sua conta, que ainda não foi gravada");
         if (st && st->parcelasBeforeApplyInsert) st->parcelasBeforeApplyInsert(rs, tr, valores);
     };
