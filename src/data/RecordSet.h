@@ -219,7 +219,12 @@ class RecordSet {
     // Returns the number of changes not written (0 when all were). For one
     // operator action that writes to several tables (an account and its
     // installments), so that a failure never leaves half of it stored.
-    static int applyTogether(const std::vector<RecordSet*>& sets);
+    // `atStart`, when given, runs first in the transaction of every attempt
+    // (a write tried again after a lost connection runs it again); what it
+    // throws ends the attempt as a failed change would, or goes on to the
+    // caller when the connection was lost.
+    static int applyTogether(const std::vector<RecordSet*>& sets,
+                             const std::function<void(fb::Transaction&)>& atStart = {});
     // The reasons of the last apply's failures, in log order.
     std::vector<std::string> lastApplyErrors() const;
     // Drops the changes that can never be written (isFinal) from the log;

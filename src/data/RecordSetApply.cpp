@@ -429,7 +429,8 @@ int RecordSet::applyUpdates(int maxErrors) {
     return failed;
 }
 
-int RecordSet::applyTogether(const std::vector<RecordSet*>& sets) {
+int RecordSet::applyTogether(const std::vector<RecordSet*>& sets,
+                             const std::function<void(fb::Transaction&)>& atStart) {
     std::vector<RecordSet*> withChanges;
     for (RecordSet* rs : sets) {
         rs->checkActive();
@@ -457,6 +458,22 @@ int RecordSet::applyTogether(const std::vector<RecordSet*>& sets) {
             commitSent = false;
             failed = false;
             fb::Transaction tr = a.startTransaction();
+            if (atStart) {
+                try {
+                    atStart(tr);
+                } catch (const std::exception& e) {
+                    if (auto* f = dynamic_cast<const fb::Error*>(&e); f && fb::isConnectionLost(*f))
+                        throw;
+                    // Nothing was written: the first change takes the reason.
+                    RecordSet* first = withChanges.front();
+                    if (auto* f = dynamic_cast<const fb::Error*>(&e))
+                        first->log_.front().serverText = f->what();
+                    first->failChange(first->log_.front(), ApplyFailure::Refused, &e);
+                    failed = true;
+                    tr.rollback();
+                    return;
+                }
+            }
             for (RecordSet* rs : withChanges) {
                 std::vector<bool> written(rs->log_.size(), false);
                 bool rolledBack = false;

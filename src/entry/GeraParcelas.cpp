@@ -11,6 +11,7 @@
 #include "suite/Environment.h"
 #include "suite/EstadoSessao.h"
 #include "suite/Modules.h"
+#include "suite/ChaveConta.h"
 #include "suite/Persistencia.h"
 
 namespace cp {
@@ -51,9 +52,19 @@ QString aspas(const std::string& cp1252) {
 
 // Why a write of the installments failed: the changes the database refused,
 // with its reasons, or the error itself.
-QString motivo(const RecordSet& parcelas, const std::exception& e) {
-    const std::string pendentes = textoAlteracoesPendentes(parcelas);
+QString motivo(const TDM& dm, const std::exception& e) {
+    std::string pendentes;
+    for (const RecordSet* rs : {&dm.CONTASPR, &dm.Parcelas}) {
+        const std::string t = rs->active() ? textoAlteracoesPendentes(*rs) : std::string();
+        if (!t.empty()) pendentes += (pendentes.empty() ? "" : "\n") + t;
+    }
     return pendentes.empty() ? errorText(e) : QString::fromStdString(pendentes);
+}
+
+bool temInclusaoPendente(const RecordSet& rs) {
+    for (const ChangeEntry& c : rs.changes())
+        if (c.kind == ChangeKind::Insert) return true;
+    return false;
 }
 
 // Reads the account's installments again, dropping whatever the database did
@@ -86,6 +97,30 @@ void excluiParcelas(RecordSet& parcelas) {
     parcelas.first();
     while (!parcelas.isEmpty()) parcelas.remove();
 }
+
+// While a generation makes its rows, a new installment takes the next code
+// after the one before it instead of asking the database each time: nothing
+// of the generation is stored yet, and the write gives the final codes,
+// counted on from the highest one stored then. The position the persistence
+// rules give is overwritten by the generation.
+class ChavesContadas {
+  public:
+    ChavesContadas(TDM& dm, EstadoSessao& s)
+        : parcelas_(dm.Parcelas), antes_(std::exchange(dm.Parcelas.beforeInsert, nullptr)) {
+        EstadoSessao* sessao = &s;
+        parcelas_.beforeInsert = [sessao, ultimo = s.MaiorCodigoParc](RecordSet&) mutable {
+            sessao->MaiorCodigoParc = ultimo++;
+            sessao->MaiorNumParcela = 0;
+        };
+    }
+    ~ChavesContadas() { parcelas_.beforeInsert = std::move(antes_); }
+    ChavesContadas(const ChavesContadas&) = delete;
+    ChavesContadas& operator=(const ChavesContadas&) = delete;
+
+  private:
+    RecordSet& parcelas_;
+    RecordSet::Event antes_;
+};
 
 // Appends, fills and posts installment `numero`.
 void gravaParcela(TDM& dm, EstadoSessao& s, const Condicao& c, const PlanoParcelas& plano,
@@ -188,6 +223,12 @@ bool GeraParcelas(TDM& dm, EstadoSessao& s, Environment& env) {
         return false;
     }
 
+    for (const std::string& item : plano.recusados) env.showMessage(msgDiasNaoConvertido(item));
+
+    // The old installments go and the new ones come in one transaction,
+    // with the account when it is new: a failure leaves nothing of it.
+    const bool contaEmEdicao = conta.state() != RecordSetState::Browse;
+    GravacaoConjunta juntos(dm);
     try {
         gravaContaNova(dm);
     } catch (const std::exception& e) {
@@ -197,34 +238,30 @@ bool GeraParcelas(TDM& dm, EstadoSessao& s, Environment& env) {
             errorText(e) + QStringLiteral("\nAs parcelas da conta não foram alteradas."));
         return false;
     }
-
     try {
         excluiParcelas(parcelas);
+        {
+            ChavesContadas contadas(dm, s);
+            for (int i = 1; i <= quantidade; ++i) gravaParcela(dm, s, c, plano, i);
+        }
+        // A new account goes with them; an account already stored keeps
+        // its edit open, as before the generation.
+        if (conta.state() == RecordSetState::Edit && temInclusaoPendente(conta)) conta.post();
+        juntos.grava();
     } catch (const std::exception& e) {
-        const QString porque = motivo(parcelas, e);
+        if (parcelas.active() && parcelas.state() != RecordSetState::Browse) parcelas.cancel();
+        const QString porque = motivo(dm, e);
         const QString grade = situacaoDaGrade(releParcelas(parcelas));
-        env.showMessage(QStringLiteral("Não foi possível excluir as parcelas anteriores da "
-                                       "conta:\n") +
-                        porque + QStringLiteral("\nNenhuma parcela nova foi gerada. ") + grade);
+        if (contaEmEdicao && conta.active() && !conta.isEmpty() &&
+            conta.state() == RecordSetState::Browse)
+            conta.edit();
+        env.showMessage(QStringLiteral("As parcelas não foram geradas:\n") + porque +
+                        QStringLiteral("\nNada da geração foi gravado. ") + grade);
         return false;
     }
-
-    for (const std::string& item : plano.recusados) env.showMessage(msgDiasNaoConvertido(item));
-
-    for (int i = 1; i <= quantidade; ++i) {
-        try {
-            gravaParcela(dm, s, c, plano, i);
-        } catch (const std::exception& e) {
-            const QString porque = motivo(parcelas, e);
-            const QString grade = situacaoDaGrade(releParcelas(parcelas));
-            env.showMessage(QStringLiteral("A geração das parcelas parou na parcela %1 de %2:\n")
-                                .arg(i)
-                                .arg(quantidade) +
-                            porque + QStringLiteral("\nParcelas gravadas: %1. ").arg(i - 1) +
-                            grade);
-            return false;
-        }
-    }
+    if (contaEmEdicao && conta.active() && !conta.isEmpty() &&
+        conta.state() == RecordSetState::Browse)
+        conta.edit();
 
     if (parcelas.active() && !parcelas.isEmpty()) parcelas.first();
     s.CondPagtoAnterior = condPagto;

@@ -179,8 +179,19 @@ void instalaChaveConta(TDM& dm, Environment& env) {
 
     // New installments of the account shown carry the number it had when
     // they were started; the account may have been written with another one.
-    dm.Parcelas.beforeApplyInsert = [m, troca](RecordSet& rs, fb::Transaction&,
+    dm.Parcelas.beforeApplyInsert = [m, troca](RecordSet& rs, fb::Transaction& tr,
                                                std::vector<Value>& valores) {
+        // Written together: the codes are counted on from the highest one
+        // stored, read once in this transaction under the lock.
+        if (m->gravacaoConjunta && m->contaCodigosParc) {
+            if (!m->ultimoCodigoParc) {
+                fb::Cursor c = tr.open("Select MaX(CODIGOPARC) as MaiorCodParc from PARCELAS");
+                c.fetch();
+                m->ultimoCodigoParc = inteiro(c, 0);
+            }
+            valores.at(static_cast<std::size_t>(rs.fieldIndex("CODIGOPARC"))) =
+                ++*m->ultimoCodigoParc;
+        }
         RecordSet& conta = m->CONTASPR;
         if (troca->de == troca->para || !conta.active() || conta.isEmpty() ||
             conta.field("CODIGOCPR").asInteger() != troca->para)
@@ -206,12 +217,33 @@ void GravacaoConjunta::grava() {
     RecordSet& contas = dm_.CONTASPR;
     RecordSet& parcelas = dm_.Parcelas;
     std::vector<RecordSet*> juntos;
+    // A set with nothing to write may stay in its edit.
     for (RecordSet* rs : {&contas, &parcelas})
-        if (rs->active()) juntos.push_back(rs);
+        if (rs->active() && (rs->changeCount() > 0 || rs->state() == RecordSetState::Browse))
+            juntos.push_back(rs);
     // Only what was written is read again, as its own write would.
     const bool contaAlterada = contas.active() && contas.changeCount() > 0;
     const bool parcelasAlteradas = parcelas.active() && parcelas.changeCount() > 0;
-    if (RecordSet::applyTogether(juntos) > 0) {
+    bool parcelasNovas = false;
+    if (parcelas.active())
+        for (const ChangeEntry& c : parcelas.changes())
+            parcelasNovas = parcelasNovas || c.kind == ChangeKind::Insert;
+    // New installments take their codes in the write, one after the other,
+    // from the highest code stored: read once, under the lock that every
+    // writer of new accounts and installments together takes first.
+    struct Contagem {
+        TDM& dm;
+        ~Contagem() {
+            dm.contaCodigosParc = false;
+            dm.ultimoCodigoParc.reset();
+        }
+    } contagem{dm_};
+    auto inicio = [this, parcelasNovas](fb::Transaction& tr) {
+        dm_.ultimoCodigoParc.reset();
+        dm_.contaCodigosParc = parcelasNovas;
+        if (parcelasNovas) travaContaNova(tr);
+    };
+    if (RecordSet::applyTogether(juntos, inicio) > 0) {
         std::string texto, registro;
         for (RecordSet* rs : juntos) {
             const std::string t = textoAlteracoesPendentes(*rs);

@@ -7,6 +7,8 @@
 // which reaches every member here directly.
 #pragma once
 
+#include <optional>
+
 #include "data/Connection.h"
 #include "data/Query.h"
 #include "data/RecordSet.h"
@@ -38,6 +40,12 @@ class TDM {
     // While set, the posts of CONTASPR and Parcelas are not written one by
     // one: the operator's action writes them together (GravacaoConjunta).
     bool gravacaoConjunta = false;
+    // Inside such a write's transaction, when new installments are among
+    // what it writes: their codes are counted (under the new-account lock,
+    // taken first), from the highest stored code read when the first of them
+    // is written, after the deletes before it. The last code given out.
+    bool contaCodigosParc = false;
+    std::optional<std::int64_t> ultimoCodigoParc;
 
     RecordSet CONTASPR;
     RecordSet Parcelas;

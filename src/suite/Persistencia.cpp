@@ -261,7 +261,10 @@ void instalaPersistencia(TDM& dm, TDM2& dm2, EstadoSessao& sessao, Environment& 
         rs.field("CODIGOPARC").setAsInteger(s->MaiorCodigoParc + 1);
         rs.field("NUMPARCELA").setAsInteger(s->MaiorNumParcela + 1);
     };
-    dm.Parcelas.afterDelete = [](RecordSet& rs) { gravaEReleia(rs); };
+    dm.Parcelas.afterDelete = [m](RecordSet& rs) {
+        if (m->gravacaoConjunta) return;  // written with the rest of the action
+        gravaEReleia(rs);
+    };
     dm.Parcelas.onPostError = [e](RecordSet&, const DataError& err) {
         e->showMessage(QString::fromUtf8(err.what()));
     };

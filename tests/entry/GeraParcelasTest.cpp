@@ -282,17 +282,21 @@ TEST_F(Geracao, RefusedInsertStopsAndTheGridShowsWhatTheDatabaseHolds) {
         "create trigger T_RECUSA for PARCELAS before insert as begin "
         "if (new.NUMPARCELA = 3) then exception E_RECUSA; end");
     abreConta();
+    const QStringList antes = noBanco();
+    const std::vector<I> codigosAntes = codigosNoBanco();
     escolhe(QStringLiteral("CINCO"));
-    EXPECT_EQ(noBanco().size(), 2);
+    // The whole generation is undone: the old installments stay, none is new.
+    EXPECT_EQ(noBanco(), antes);
+    EXPECT_EQ(codigosNoBanco(), codigosAntes);
     EXPECT_EQ(codigosNaGrade(), codigosNoBanco());
     EXPECT_EQ(dm->Parcelas.state(), RecordSetState::Browse);
+    EXPECT_EQ(dm->Parcelas.changeCount(), 0);
     ASSERT_EQ(env.messages.size(), 1) << mensagens();
-    EXPECT_TRUE(env.messages[0].startsWith(
-        QStringLiteral("A geração das parcelas parou na parcela 3 de 5:\n")));
+    EXPECT_TRUE(env.messages[0].startsWith(QStringLiteral("As parcelas não foram geradas:\n")));
     EXPECT_TRUE(env.messages[0].contains(QStringLiteral("parcela recusada pelo banco")));
     EXPECT_TRUE(env.messages[0].contains(
-        QStringLiteral("Parcelas gravadas: 2. A grade mostra as parcelas que o banco de dados "
-                       "tem agora.")));
+        QStringLiteral("Nada da geração foi gravado. A grade mostra as parcelas que o banco de "
+                       "dados tem agora.")));
     // Not complete: the next exit from the field generates again.
     EXPECT_EQ(form->sessao.CondPagtoAnterior.str(), "A VISTA");
 }
@@ -306,14 +310,16 @@ TEST_F(Geracao, RefusedDeleteKeepsWhatTheDatabaseHoldsAndGeneratesNothing) {
         "create trigger T_RECUSA for PARCELAS before delete as begin "
         "if (old.CODIGOPARC = 5) then exception E_RECUSA; end");
     abreConta();
+    const std::vector<I> antes = codigosNoBanco();
+    ASSERT_EQ(antes, (std::vector<I>{1, 5}));
     escolhe(QStringLiteral("30/60/90"));
-    EXPECT_EQ(codigosNoBanco(), std::vector<I>{5});
-    EXPECT_EQ(codigosNaGrade(), std::vector<I>{5});
+    // The delete that went through is undone with the one refused.
+    EXPECT_EQ(codigosNoBanco(), antes);
+    EXPECT_EQ(codigosNaGrade(), antes);
     ASSERT_EQ(env.messages.size(), 1) << mensagens();
-    EXPECT_TRUE(env.messages[0].startsWith(
-        QStringLiteral("Não foi possível excluir as parcelas anteriores da conta:\n")));
+    EXPECT_TRUE(env.messages[0].startsWith(QStringLiteral("As parcelas não foram geradas:\n")));
     EXPECT_TRUE(env.messages[0].contains(QStringLiteral("exclusao recusada pelo banco")));
-    EXPECT_TRUE(env.messages[0].contains(QStringLiteral("Nenhuma parcela nova foi gerada.")));
+    EXPECT_TRUE(env.messages[0].contains(QStringLiteral("Nada da geração foi gravado.")));
 }
 
 TEST_F(Geracao, LeftByAClickTheFocusStaysInTheGridOnFormaPagto) {
