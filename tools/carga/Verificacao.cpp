@@ -100,6 +100,10 @@ std::string junta(const std::vector<std::string>& xs, std::size_t max = 5) {
     return out;
 }
 
+// The installments of the condition the workstations give their new
+// accounts ("30/60/90").
+constexpr std::int64_t kParcelasDaCondicao = 3;
+
 std::pair<std::int64_t, std::int64_t> par(const std::string& alvo) {
     const auto b = alvo.find('/');
     return {std::stoll(alvo.substr(0, b)), std::stoll(alvo.substr(b + 1))};
@@ -240,10 +244,22 @@ std::vector<Resultado> verificaInvariantes(fb::Attachment& a, const Diarios& dia
             c.close();
             if (!ok.count(v)) erros.push_back("account " + cpr + " OBSERVACAO '" + v + "'");
         }
+        r.ok = erros.empty();
+        r.detalhe = std::to_string(verificados) + " saved changes checked" +
+                    (erros.empty() ? "" : "; " + junta(erros));
+        out.push_back(r);
+    }
+    {
+        // A generation is one transaction with its account: an account
+        // reported saved has every installment of its condition, in its own
+        // work area, whatever failed around it.
+        Resultado r{"every new account reported saved has all its installments"};
+        std::vector<std::string> erros;
+        int verificadas = 0;
         for (const auto& [marca, ws] : h.nova) {
             for (const Escrita& w : ws) {
                 if (!w.certa) continue;
-                ++verificados;
+                ++verificadas;
                 const auto [cpr, parcelas] = par(w.valor);
                 const std::int64_t contas =
                     conta(a,
@@ -253,25 +269,27 @@ std::vector<Resultado> verificaInvariantes(fb::Attachment& a, const Diarios& dia
                 const std::int64_t suas =
                     conta(a, "select count(*) from PARCELAS where CODIGOCPR = ? and ESTACAO = ?",
                           {cpr, w.estacao});
-                if (contas != 1 || suas != parcelas)
+                if (contas != 1 || suas != parcelas || parcelas != kParcelasDaCondicao)
                     erros.push_back("new account " + marca + " (" + w.valor +
                                     "): " + std::to_string(contas) + " account rows, " +
                                     std::to_string(suas) + " installments");
             }
         }
         r.ok = erros.empty();
-        r.detalhe = std::to_string(verificados) + " saved changes checked" +
+        r.detalhe = std::to_string(verificadas) + " new accounts checked" +
                     (erros.empty() ? "" : "; " + junta(erros));
         out.push_back(r);
     }
     {
-        // Not an invariant of the program as it stands: a new account and
-        // its installments are written one commit at a time.
+        // Not an invariant: an entry that failed keeps its account pending,
+        // and a later write of the accounts may store it without
+        // installments (the operator was told they were not generated).
         Resultado r{"observed: new accounts left without all their installments"};
         const std::int64_t n =
             conta(a,
                   "select count(*) from CONTASPR c where c.DESCRICAO starting with 'CARGA ' and "
-                  "(select count(*) from PARCELAS p where p.CODIGOCPR = c.CODIGOCPR) <> 3");
+                  "(select count(*) from PARCELAS p where p.CODIGOCPR = c.CODIGOCPR) <> ?",
+                  {kParcelasDaCondicao});
         r.detalhe = std::to_string(n) + " of " +
                     std::to_string(conta(a,
                                          "select count(*) from CONTASPR where DESCRICAO "
