@@ -225,10 +225,10 @@ bool GeraParcelas(TDM& dm, EstadoSessao& s, Environment& env) {
 
     for (const std::string& item : plano.recusados) env.showMessage(msgDiasNaoConvertido(item));
 
-    // The old installments go and the new ones come in one transaction,
-    // with the account when it is new: a failure leaves nothing of it.
+    // A new account is written first: its number is claimed, and the
+    // installments shown are then those stored under it (under the number
+    // it was started with there may be another workstation's).
     const bool contaEmEdicao = conta.state() != RecordSetState::Browse;
-    GravacaoConjunta juntos(dm);
     try {
         gravaContaNova(dm);
     } catch (const std::exception& e) {
@@ -238,6 +238,9 @@ bool GeraParcelas(TDM& dm, EstadoSessao& s, Environment& env) {
             errorText(e) + QStringLiteral("\nAs parcelas da conta não foram alteradas."));
         return false;
     }
+    // The old installments go and the new ones come in one transaction: a
+    // failure leaves nothing of it.
+    GravacaoConjunta juntos(dm);
     try {
         excluiParcelas(parcelas);
         {

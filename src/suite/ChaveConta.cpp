@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -80,6 +81,10 @@ std::int64_t inteiro(const fb::Cursor& c, unsigned col) {
 // written with, when the two differ.
 struct Troca {
     std::int64_t de = 0, para = 0;
+    // A write tried again (after a lost connection) starts from the number
+    // the account was given in the attempt before: the number it was started
+    // with, which its pending installments carry, is found here.
+    std::map<std::int64_t, std::int64_t> inicialDe;
 };
 
 // After the account was written with another number than it was started
@@ -168,8 +173,15 @@ void instalaChaveConta(TDM& dm, Environment& env) {
         const int col = rs.fieldIndex("CODIGOCPR");
         const auto* n = std::get_if<std::int64_t>(&valores.at(static_cast<std::size_t>(col)));
         const std::int64_t proposto = n ? *n : 0;
+        std::int64_t inicial = proposto;
+        if (auto it = troca->inicialDe.find(proposto); it != troca->inicialDe.end()) {
+            inicial = it->second;
+            troca->inicialDe.erase(it);
+        }
         const std::int64_t final = reservaCodigoConta(tr, proposto);
-        *troca = {proposto, final};
+        troca->de = inicial;
+        troca->para = final;
+        if (final != inicial) troca->inicialDe[final] = inicial;
         if (final != proposto) valores[static_cast<std::size_t>(col)] = final;
     };
     dm.CONTASPR.afterPost = [m, e](RecordSet&) {
