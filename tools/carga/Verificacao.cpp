@@ -250,9 +250,9 @@ std::vector<Resultado> verificaInvariantes(fb::Attachment& a, const Diarios& dia
         out.push_back(r);
     }
     {
-        // A generation is one transaction with its account: an account
-        // reported saved has every installment of its condition, in its own
-        // work area, whatever failed around it.
+        // A generation is one transaction, after its new account is
+        // written: an account reported saved has every installment of its
+        // condition, in its own work area, whatever failed around it.
         Resultado r{"every new account reported saved has all its installments"};
         std::vector<std::string> erros;
         int verificadas = 0;
