@@ -5,10 +5,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QByteArray>
@@ -17,13 +14,10 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
-#include <thread>
-#include <vector>
 
-#include "support/Semeia.h"
 #include "shell/ErrorHandler.h"
-
-extern char** environ;
+#include "support/ProcessoFilho.h"
+#include "support/Semeia.h"
 
 namespace cp::test {
 namespace {
@@ -43,30 +37,6 @@ int portaFechada() {
     ::close(fd);
     return ntohs(addr.sin_port);
 }
-
-// The started program; one still running when the test stops is killed.
-struct Programa {
-    pid_t pid = -1;
-    int status = 0;
-    bool terminou = false;
-
-    // Waits up to `prazo` for the end.
-    bool espera(std::chrono::milliseconds prazo) {
-        const auto limite = Clock::now() + prazo;
-        while (!terminou) {
-            terminou = ::waitpid(pid, &status, WNOHANG) == pid;
-            if (terminou || Clock::now() >= limite) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return terminou;
-    }
-    ~Programa() {
-        if (pid > 0 && !terminou) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-        }
-    }
-};
 
 QByteArray leArquivo(const QString& path) {
     QFile f(path);
@@ -93,17 +63,9 @@ TEST(SinalTermino, TheProgramEndsOnTerminationSignalsWhileAStartUpMessageIsOpen)
         }
         const QString log = QString::fromStdString((raiz / "suite").string()) + "/" + kErrorLogName;
 
-        std::vector<std::string> envs;
-        for (char** e = environ; *e; ++e) envs.emplace_back(*e);
-        envs.push_back("BRUNDELO_HOME=" + (raiz / "suite").string());
-        envs.push_back("QT_QPA_PLATFORM=offscreen");
-        std::vector<char*> argv{const_cast<char*>(programa.c_str()), nullptr};
-        std::vector<char*> envp;
-        for (auto& e : envs) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        Programa p;
-        ASSERT_EQ(
-            ::posix_spawn(&p.pid, programa.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0);
+        ProcessoFilho p;
+        ASSERT_TRUE(p.inicia(
+            programa, {"BRUNDELO_HOME=" + (raiz / "suite").string(), "QT_QPA_PLATFORM=offscreen"}));
 
         // The error is logged before its message box opens.
         const auto limiteLog = Clock::now() + std::chrono::seconds(30);
