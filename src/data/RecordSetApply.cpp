@@ -289,7 +289,7 @@ void RecordSet::writeChange(fb::Transaction& tr, ChangeEntry& entry, bool& tooMa
     for (int attempt = 0; attempt < 2; ++attempt) {
         std::int64_t n = 0;
         try {
-            n = tr.execute(st.sql, params);
+            n = tr.executeReusing(st.sql, params);
         } catch (const fb::Error& e) {
             const fb::Failure kind = fb::classify(e);
             if (fb::isConnectionLost(kind)) throw;
@@ -361,16 +361,20 @@ int RecordSet::applyOnce(fb::Transaction& tr, int maxErrors, std::vector<bool>& 
                 storeWrittenValues(entry.rowId, values);
             }
         }
-        // With companion writes a change spans several statements: a
-        // savepoint per change makes it land whole or not at all.
-        const bool emPartes = companionWrite && entry.failure == ApplyFailure::None;
-        if (emPartes) {
-            tr.execute("savepoint CP_ALTERACAO");
+        // With companion writes a change may span several statements: a
+        // savepoint, set before the first statement the companion sends,
+        // makes it land whole or not at all. A change the companion sends
+        // nothing for is its own statement, which fails whole by itself.
+        bool emPartes = false;
+        if (companionWrite && entry.failure == ApplyFailure::None) {
+            tr.deferSavepoint("CP_ALTERACAO");
             try {
                 companionWrite(tr, entry);
             } catch (const std::exception& e) {
+                emPartes = tr.takeDeferredSavepoint();
                 refuse(e);
             }
+            emPartes = tr.takeDeferredSavepoint() || emPartes;
         }
         if (entry.failure == ApplyFailure::None) writeChange(tr, entry, tooMany);
         written[i] = entry.failure == ApplyFailure::None;

@@ -1,4 +1,6 @@
 // Attaching to (or creating) a database and the attachment's lifetime.
+#include <atomic>
+
 #include "fb/Internal.h"
 
 namespace fb {
@@ -139,6 +141,8 @@ std::int64_t Attachment::execute(const std::string& sql, const std::vector<Value
 
 Transaction::Impl::Impl(Attachment::Impl& a)
     : client(a.client), status(a.client->impl().master), attachment(&a) {
+    static std::atomic<std::uint64_t> serials{0};
+    serial = ++serials;
     Client::Impl& c = client->impl();
     XpbGuard tpb{c.util->getXpbBuilder(status.get(), IXpbBuilder::TPB, nullptr, 0)};
     detail::check(c, status);

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "fb/fb.h"
@@ -208,6 +209,11 @@ struct Transaction::Impl final : detail::Parent, detail::Node {
     detail::Status status;
     Attachment::Impl* attachment = nullptr;
     Firebird::ITransaction* transaction = nullptr;
+    std::uint64_t serial = 0;
+    std::string deferredSavepoint;  // set before the next statement prepared
+    bool deferredSavepointSet = false;
+    // Statements of executeReusing(), by text.
+    std::unordered_map<std::string, std::unique_ptr<Statement::Impl>> reused;
 
     explicit Impl(Attachment::Impl& a);
     ~Impl() override;
@@ -216,6 +222,8 @@ struct Transaction::Impl final : detail::Parent, detail::Node {
     void end(bool commit);
     void abandon() noexcept;  // rolls back, swallowing errors
     Attachment::Impl& liveAttachment() const;
+    // Sets the savepoint deferSavepoint() asked for, if one waits.
+    void setDeferredSavepoint(Attachment::Impl& a);
 };
 
 struct Statement::Impl final : detail::Node {

@@ -1,5 +1,7 @@
 // Preparing statements, building their input messages from typed values,
 // executing them and opening their cursors.
+#include <utility>
+
 #include "fb/Internal.h"
 
 namespace fb {
@@ -363,6 +365,7 @@ Cursor Statement::open(const std::vector<Value>& params) {
 Statement Transaction::prepare(const std::string& sql) {
     if (!impl_) throw Error("The transaction is not active");
     Attachment::Impl& a = impl_->liveAttachment();
+    impl_->setDeferredSavepoint(a);
     Statement s;
     s.impl_ =
         std::make_unique<Statement::Impl>(*impl_, detail::prepare(a, impl_->transaction, sql));
@@ -376,5 +379,36 @@ std::int64_t Transaction::execute(const std::string& sql, const std::vector<Valu
 Cursor Transaction::open(const std::string& sql, const std::vector<Value>& params) {
     return prepare(sql).open(params);
 }
+
+std::int64_t Transaction::executeReusing(const std::string& sql, const std::vector<Value>& params) {
+    if (!impl_) throw Error("The transaction is not active");
+    Attachment::Impl& a = impl_->liveAttachment();
+    impl_->setDeferredSavepoint(a);
+    std::unique_ptr<Statement::Impl>& s = impl_->reused[sql];
+    if (!s)
+        s = std::make_unique<Statement::Impl>(*impl_, detail::prepare(a, impl_->transaction, sql));
+    return s->execute(params);
+}
+
+void Transaction::Impl::setDeferredSavepoint(Attachment::Impl& a) {
+    if (deferredSavepoint.empty()) return;
+    const std::string set = "savepoint " + std::exchange(deferredSavepoint, {});
+    Statement::Impl(*this, detail::prepare(a, transaction, set)).execute({});
+    deferredSavepointSet = true;
+}
+
+void Transaction::deferSavepoint(const std::string& name) {
+    if (!impl_) throw Error("The transaction is not active");
+    impl_->deferredSavepoint = name;
+    impl_->deferredSavepointSet = false;
+}
+
+bool Transaction::takeDeferredSavepoint() {
+    if (!impl_) return false;
+    impl_->deferredSavepoint.clear();
+    return std::exchange(impl_->deferredSavepointSet, false);
+}
+
+std::uint64_t Transaction::serial() const { return impl_ ? impl_->serial : 0; }
 
 }  // namespace fb

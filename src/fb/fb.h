@@ -233,6 +233,21 @@ class Transaction {
     // before the transaction ends.
     Cursor open(const std::string& sql, const std::vector<Value>& params = {});
 
+    // As execute(), with the statement prepared the first time this
+    // transaction runs `sql` and reused after: for a text run many times in
+    // one transaction with other values.
+    std::int64_t executeReusing(const std::string& sql, const std::vector<Value>& params);
+
+    // A savepoint `name` set just before the next statement this transaction
+    // prepares or runs again, if one comes: a step of several statements that may
+    // send none costs nothing. takeDeferredSavepoint() ends the wait and is
+    // true when the savepoint was set.
+    void deferSavepoint(const std::string& name);
+    bool takeDeferredSavepoint();
+
+    // A number no other transaction of the process has had.
+    std::uint64_t serial() const;
+
     struct Impl;
     Impl* impl() const { return impl_.get(); }
 

@@ -156,9 +156,11 @@ bool CobrancasGuardadas::tabelaExiste() {
 
 bool CobrancasGuardadas::existeNa(fb::Transaction& tr) {
     if (existe_) return true;
+    if (ausenteNa_ == tr.serial()) return false;
     fb::Cursor c = tr.open(kExiste);
     existe_ = c.fetch();
     c.close();
+    if (!existe_) ausenteNa_ = tr.serial();
     return existe_;
 }
 

@@ -100,6 +100,9 @@ class CobrancasGuardadas {
 
     Connection& conexao_;
     bool existe_ = false;  // once seen, the table stays
+    // The transaction that found it missing: one write of many installments
+    // asks once.
+    std::uint64_t ausenteNa_ = 0;
     std::optional<CobrancaGuardada> pendente_;
     std::string estacao_;
     QDate registro_;

@@ -276,6 +276,32 @@ TEST_F(FbWrapper, RowsAffectedCountWhatTheStatementChanged) {
     EXPECT_EQ(db_.execute("delete from PARCELAS"), 4);
 }
 
+TEST_F(FbWrapper, ADeferredSavepointIsSetOnlyWhenAStatementFollows) {
+    fb::Transaction t = db_.startTransaction();
+    // Nothing sent: nothing set, and no savepoint to roll back to.
+    t.deferSavepoint("PASSO");
+    EXPECT_FALSE(t.takeDeferredSavepoint());
+    EXPECT_THROW(t.execute("rollback to savepoint PASSO"), fb::Error);
+    t.rollback();
+
+    fb::Transaction u = db_.startTransaction();
+    u.execute("insert into PARCELAS (CODIGOPARC, CODIGOCPR, NUMPARCELA) values (1, 1, 1)");
+    u.deferSavepoint("PASSO");
+    u.execute("insert into PARCELAS (CODIGOPARC, CODIGOCPR, NUMPARCELA) values (2, 1, 2)");
+    EXPECT_TRUE(u.takeDeferredSavepoint());
+    EXPECT_FALSE(u.takeDeferredSavepoint()) << "taken once";
+    u.execute("rollback to savepoint PASSO");  // set before the second insert
+    u.commit();
+    fb::Transaction v = db_.startTransaction();
+    fb::Cursor c = v.open("select count(*), max(CODIGOPARC) from PARCELAS");
+    ASSERT_TRUE(c.fetch());
+    EXPECT_EQ(c.asInt64(0), 1);
+    EXPECT_EQ(c.asInt64(1), 1);
+    c.close();
+    v.commit();
+    EXPECT_NE(u.serial(), v.serial());
+}
+
 TEST_F(FbWrapper, ColumnsDescribeNamesTypesAndSizes) {
     fb::Transaction t = db_.startTransaction();
     fb::Cursor c = t.open(
