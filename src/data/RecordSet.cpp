@@ -57,6 +57,26 @@ void notifyAll(const std::map<int, RecordSet::Observer>& observers, RecordSetNot
 
 }  // namespace
 
+// Held notices are not lost: the observers hear at the end that everything
+// changed.
+void notifyObservers(RecordSet::Impl& d, RecordSetNotice n) {
+    if (d.noticesHeld > 0) {
+        d.noticeMissed = true;
+        return;
+    }
+    notifyAll(d.observers, n);
+}
+
+RecordSet::NoticesHeld::NoticesHeld(RecordSet& rs) : rs_(rs) { ++rs_.d_->noticesHeld; }
+
+RecordSet::NoticesHeld::~NoticesHeld() {
+    RecordSet::Impl& d = *rs_.d_;
+    if (--d.noticesHeld > 0 || !std::exchange(d.noticeMissed, false)) return;
+    const int row = rs_.active() ? rs_.currentRow() : -1;
+    notifyAll(d.observers, {RecordSetNotice::Reset, row, -1});
+    notifyAll(d.observers, {RecordSetNotice::StateChanged, row, row});
+}
+
 int RecordSet::addObserver(Observer observer) {
     int h = d_->nextObserver++;
     d_->observers.emplace(h, std::move(observer));
@@ -97,7 +117,7 @@ void RecordSet::setCell(int row, int column, Value v) {
     if (target == updated) return;
     target = std::move(updated);
     modified_ = true;
-    notifyAll(d_->observers, {RecordSetNotice::RowChanged, current_, current_});
+    notifyObservers(*d_, {RecordSetNotice::RowChanged, current_, current_});
 }
 
 // ----- Internal helpers -----
@@ -126,7 +146,7 @@ static void moveCursor(RecordSet& rs, RecordSet::Impl& d, int& current, int row,
     d.curPos = row >= 0 ? d.pos(row) : -1;
     std::uint64_t after = d.curPos >= 0 ? d.rows[d.curPos].id : 0;
     if (previous != row || before != after)
-        notifyAll(d.observers, {RecordSetNotice::CurrentChanged, row, previous});
+        notifyObservers(d, {RecordSetNotice::CurrentChanged, row, previous});
     if (fireScroll && before != after && rs.afterScroll) rs.afterScroll(rs);
 }
 
@@ -146,7 +166,7 @@ void RecordSet::checkActive() const {
 void RecordSet::setState(RecordSetState s) {
     if (state_ == s) return;
     state_ = s;
-    notifyAll(d_->observers, {RecordSetNotice::StateChanged, current_, current_});
+    notifyObservers(*d_, {RecordSetNotice::StateChanged, current_, current_});
 }
 
 // Re-derives the visible rows and the cursor's visible index after the rows
@@ -181,8 +201,8 @@ void RecordSet::open() {
     resyncCursor();
     bof_ = true;
     eof_ = rowCount() == 0;
-    notifyAll(d_->observers, {RecordSetNotice::Reset, current_, -1});
-    notifyAll(d_->observers, {RecordSetNotice::StateChanged, current_, current_});
+    notifyObservers(*d_, {RecordSetNotice::Reset, current_, -1});
+    notifyObservers(*d_, {RecordSetNotice::StateChanged, current_, current_});
     if (current_ >= 0 && afterScroll) afterScroll(*this);
 }
 
@@ -201,8 +221,8 @@ void RecordSet::close() {
     eof_ = bof_ = true;
     modified_ = false;
     state_ = RecordSetState::Inactive;
-    notifyAll(d_->observers, {RecordSetNotice::Reset, -1, -1});
-    notifyAll(d_->observers, {RecordSetNotice::StateChanged, -1, -1});
+    notifyObservers(*d_, {RecordSetNotice::Reset, -1, -1});
+    notifyObservers(*d_, {RecordSetNotice::StateChanged, -1, -1});
 }
 
 // The first visible row whose first k order columns are not before `key`.
@@ -251,7 +271,7 @@ bool RecordSet::refresh() {
     }
     d_->curPos = current_ >= 0 ? d_->pos(current_) : -1;
     bof_ = eof_ = n == 0;
-    notifyAll(d_->observers, {RecordSetNotice::Reset, current_, -1});
+    notifyObservers(*d_, {RecordSetNotice::Reset, current_, -1});
     if (!found && current_ >= 0 && afterScroll) afterScroll(*this);
     return found;
 }
@@ -387,9 +407,9 @@ void RecordSet::insertRow(bool atEnd) {
     modified_ = false;
     d_->editBackup.clear();
     resyncCursor();
-    notifyAll(d_->observers, {RecordSetNotice::RowInserted, current_, -1});
-    notifyAll(d_->observers, {RecordSetNotice::CurrentChanged, current_, previous});
-    notifyAll(d_->observers, {RecordSetNotice::StateChanged, current_, current_});
+    notifyObservers(*d_, {RecordSetNotice::RowInserted, current_, -1});
+    notifyObservers(*d_, {RecordSetNotice::CurrentChanged, current_, previous});
+    notifyObservers(*d_, {RecordSetNotice::StateChanged, current_, current_});
     bof_ = eof_ = false;
     if (afterInsert) afterInsert(*this);
     if (afterScroll) afterScroll(*this);
@@ -462,14 +482,14 @@ void RecordSet::post() {
     resyncCursor();
     if (d_->curPos != position) {
         // The filter hides the posted row now: the cursor went to the next one.
-        notifyAll(d_->observers, {RecordSetNotice::RowRemoved, before, before});
-        notifyAll(d_->observers, {RecordSetNotice::CurrentChanged, current_, before});
+        notifyObservers(*d_, {RecordSetNotice::RowRemoved, before, before});
+        notifyObservers(*d_, {RecordSetNotice::CurrentChanged, current_, before});
     } else if (current_ != before) {
-        notifyAll(d_->observers, {RecordSetNotice::RowMoved, current_, before});
+        notifyObservers(*d_, {RecordSetNotice::RowMoved, current_, before});
     } else {
-        notifyAll(d_->observers, {RecordSetNotice::RowChanged, current_, current_});
+        notifyObservers(*d_, {RecordSetNotice::RowChanged, current_, current_});
     }
-    notifyAll(d_->observers, {RecordSetNotice::StateChanged, current_, current_});
+    notifyObservers(*d_, {RecordSetNotice::StateChanged, current_, current_});
     if (afterPost) afterPost(*this);
 }
 
@@ -480,8 +500,8 @@ void RecordSet::cancel() {
         d_->editBackup.clear();
         modified_ = false;
         state_ = RecordSetState::Browse;
-        notifyAll(d_->observers, {RecordSetNotice::RowChanged, current_, current_});
-        notifyAll(d_->observers, {RecordSetNotice::StateChanged, current_, current_});
+        notifyObservers(*d_, {RecordSetNotice::RowChanged, current_, current_});
+        notifyObservers(*d_, {RecordSetNotice::StateChanged, current_, current_});
         return;
     }
     if (state_ != RecordSetState::Insert) return;
@@ -497,9 +517,9 @@ void RecordSet::cancel() {
     if (d_->curPos < 0) d_->curPos = std::min<int>(position, static_cast<int>(d_->rows.size()) - 1);
     resyncCursor();
     bof_ = eof_ = d_->count() == 0;
-    notifyAll(d_->observers, {RecordSetNotice::RowRemoved, removedAt, removedAt});
-    notifyAll(d_->observers, {RecordSetNotice::CurrentChanged, current_, removedAt});
-    notifyAll(d_->observers, {RecordSetNotice::StateChanged, current_, current_});
+    notifyObservers(*d_, {RecordSetNotice::RowRemoved, removedAt, removedAt});
+    notifyObservers(*d_, {RecordSetNotice::CurrentChanged, current_, removedAt});
+    notifyObservers(*d_, {RecordSetNotice::StateChanged, current_, current_});
     if (afterScroll) afterScroll(*this);
 }
 
@@ -539,9 +559,9 @@ void RecordSet::remove() {
         d_->rows.empty() ? -1 : std::min<int>(position, static_cast<int>(d_->rows.size()) - 1);
     resyncCursor();
     bof_ = eof_ = d_->count() == 0;
-    notifyAll(d_->observers, {RecordSetNotice::RowRemoved, removedAt, removedAt});
-    notifyAll(d_->observers, {RecordSetNotice::CurrentChanged, current_, removedAt});
-    if (wasEditing) notifyAll(d_->observers, {RecordSetNotice::StateChanged, current_, current_});
+    notifyObservers(*d_, {RecordSetNotice::RowRemoved, removedAt, removedAt});
+    notifyObservers(*d_, {RecordSetNotice::CurrentChanged, current_, removedAt});
+    if (wasEditing) notifyObservers(*d_, {RecordSetNotice::StateChanged, current_, current_});
     if (afterDelete) afterDelete(*this);
     if (afterScroll) afterScroll(*this);
 }
@@ -573,7 +593,7 @@ void RecordSet::refilter() {
     d_->curPos = n > 0 ? d_->pos(0) : -1;
     bof_ = true;
     eof_ = n == 0;
-    notifyAll(d_->observers, {RecordSetNotice::Reset, current_, -1});
+    notifyObservers(*d_, {RecordSetNotice::Reset, current_, -1});
     std::uint64_t after = d_->curPos >= 0 ? d_->rows[d_->curPos].id : 0;
     if (after != before && n > 0 && afterScroll) afterScroll(*this);
 }

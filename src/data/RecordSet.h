@@ -258,6 +258,21 @@ class RecordSet {
     int addObserver(Observer observer);
     void removeObserver(int handle);
 
+    // While one is alive the observers hear nothing of the set; when the
+    // last one goes they hear, if anything happened, that everything changed
+    // (Reset, then the state). For a run of many changes that ends with the
+    // set read again: the screens follow it once instead of at every row.
+    class NoticesHeld {
+      public:
+        explicit NoticesHeld(RecordSet& rs);
+        ~NoticesHeld();
+        NoticesHeld(const NoticesHeld&) = delete;
+        NoticesHeld& operator=(const NoticesHeld&) = delete;
+
+      private:
+        RecordSet& rs_;
+    };
+
     // ----- Events -----
     Event beforeInsert, afterInsert, afterPost, afterDelete, afterScroll, beforeClose;
     ErrorEvent onPostError;

@@ -522,8 +522,7 @@ void RecordSet::storeWrittenValues(std::uint64_t rowId, const std::vector<Value>
             d_->rows[p].v[c] = Cell(values[c]);
         const int vi = d_->visibleAtOrAfter(p);
         if (vi < d_->count() && d_->pos(vi) == p)
-            for (const auto& [handle, fn] : std::map<int, Observer>(d_->observers))
-                if (fn) fn({RecordSetNotice::RowChanged, vi, vi});
+            notifyObservers(*d_, {RecordSetNotice::RowChanged, vi, vi});
         return;
     }
 }

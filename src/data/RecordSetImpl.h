@@ -59,6 +59,8 @@ struct RecordSet::Impl {
     std::uint64_t rowBeforeInsert = 0;
     std::map<int, Observer> observers;
     int nextObserver = 1;
+    int noticesHeld = 0;                  // RecordSet::NoticesHeld alive
+    bool noticeMissed = false;            // something was not told while they were
     std::vector<std::string> primaryKey;  // of primaryKeyOrderTable_, read once
     std::string primaryKeyDatabase;
     bool primaryKeyRead = false;
@@ -92,4 +94,9 @@ Value fromFb(const fb::Value& v, FieldType type);
 std::string upperName(std::string_view s);
 
 }  // namespace detail
+
+// Tells every observer of the set, unless its notices are held
+// (RecordSet::NoticesHeld).
+void notifyObservers(RecordSet::Impl& d, RecordSetNotice n);
+
 }  // namespace cp

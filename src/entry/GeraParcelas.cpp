@@ -2,16 +2,17 @@
 
 #include <QString>
 #include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "data/Cp1252.h"
 #include "entry/ParcelasCalculo.h"
 #include "shell/ErrorHandler.h"
+#include "suite/ChaveConta.h"
 #include "suite/Environment.h"
 #include "suite/EstadoSessao.h"
 #include "suite/Modules.h"
-#include "suite/ChaveConta.h"
 #include "suite/Persistencia.h"
 
 namespace cp {
@@ -239,7 +240,9 @@ bool GeraParcelas(TDM& dm, EstadoSessao& s, Environment& env) {
         return false;
     }
     // The old installments go and the new ones come in one transaction: a
-    // failure leaves nothing of it.
+    // failure leaves nothing of it. The grid follows the set once, when it
+    // has been read again, not at every installment.
+    std::optional<RecordSet::NoticesHeld> gradeQuieta(std::in_place, parcelas);
     GravacaoConjunta juntos(dm);
     try {
         excluiParcelas(parcelas);
@@ -255,6 +258,7 @@ bool GeraParcelas(TDM& dm, EstadoSessao& s, Environment& env) {
         if (parcelas.active() && parcelas.state() != RecordSetState::Browse) parcelas.cancel();
         const QString porque = motivo(dm, e);
         const QString grade = situacaoDaGrade(releParcelas(parcelas));
+        gradeQuieta.reset();
         if (contaEmEdicao && conta.active() && !conta.isEmpty() &&
             conta.state() == RecordSetState::Browse)
             conta.edit();
@@ -262,6 +266,7 @@ bool GeraParcelas(TDM& dm, EstadoSessao& s, Environment& env) {
                         QStringLiteral("\nNada da geração foi gravado. ") + grade);
         return false;
     }
+    gradeQuieta.reset();
     if (contaEmEdicao && conta.active() && !conta.isEmpty() &&
         conta.state() == RecordSetState::Browse)
         conta.edit();
