@@ -345,6 +345,17 @@ const std::vector<ColumnInfo>& Statement::columns() const {
     return impl_ ? impl_->prepared->columns : kNoColumns;
 }
 
+std::string Statement::plan() const {
+    if (!impl_) throw Error("The statement is not prepared");
+    detail::Prepared& p = *impl_->prepared;
+    const char* text = p.statement->getPlan(p.status.get(), false);
+    detail::check(p.client->impl(), p.status);
+    std::string out = text ? text : "";
+    // The engine starts it with a line break.
+    out.erase(0, out.find_first_not_of("\r\n"));
+    return out;
+}
+
 unsigned Statement::parameterCount() const {
     return impl_ ? static_cast<unsigned>(impl_->prepared->inFields.size()) : 0;
 }

@@ -270,6 +270,9 @@ class Statement {
     // can run many times; it runs in the transaction that prepared it.
     std::int64_t execute(const std::vector<Value>& params = {});
     Cursor open(const std::vector<Value>& params = {});
+    // The plan the engine chose for it, as isql shows it ("PLAN ..."; empty
+    // for a statement without one).
+    std::string plan() const;
 
     struct Impl;
 

@@ -85,7 +85,12 @@ std::string templateDatabase(const std::string& scriptName) {
     if (it != made.end()) return it->second;
     if (!dir.isValid()) throw std::runtime_error("Cannot make a folder for template databases");
     std::string path = dir.filePath(QString::fromStdString(scriptName + ".fdb")).toStdString();
-    createDatabaseFromScript(path, scriptName).detach();
+    fb::Attachment a = createDatabaseFromScript(path, scriptName);
+    // The shared database has the indexes recommended to the pharmacies,
+    // unless a measurement asks for it as it is without them.
+    if (scriptName == "shared.sql" && qEnvironmentVariableIsEmpty("CP_SEM_INDICES"))
+        fb::runScriptFile(a, sqlScriptPath("indexes.sql"));
+    a.detach();
     return made.emplace(scriptName, path).first->second;
 }
 

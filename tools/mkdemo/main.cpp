@@ -57,6 +57,8 @@ int main(int argc, char** argv) {
         }
         auto client = fb::Client::load(o.client);
         fb::Attachment shared = criaBanco(client, arqShared, "", o.sqlDir / "shared.sql");
+        // The indexes recommended for a suite's shared database.
+        fb::runScriptFile(shared, (o.sqlDir / "indexes.sql").string());
         fb::Attachment ws = criaBanco(client, arqWs, "WIN1252", o.sqlDir / "workstation.sql");
 
         const QDate hoje = QDate::currentDate();

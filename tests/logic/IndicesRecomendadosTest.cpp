@@ -1,0 +1,108 @@
+// The indexes recommended for the shared database (sql/indexes.sql): the
+// plans the engine chooses for the statements the program sends, on a
+// database with a realistic spread of accounts and installments, with and
+// without them.
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QTemporaryDir>
+#include <string>
+#include <vector>
+
+#include "logic/ListaSql.h"
+#include "suite/EstadoSessao.h"
+#include "support/FbDatabases.h"
+
+namespace cp::test {
+namespace {
+
+// 2,000 accounts of four installments each, every tenth one receivable,
+// due over two years; the indexes' statistics taken afterwards, as on a
+// pharmacy's database where the indexes are created over existing rows.
+void semeiaVolume(fb::Attachment& a) {
+    a.execute(
+        "execute block as declare i integer = 1; declare j integer; begin "
+        "while (i <= 2000) do begin "
+        "insert into CONTASPR (CODIGOCPR, ESTACAO, NATUREZA, DESCRICAO, VALORTOTAL) values "
+        "(:i, '01', iif(mod(:i, 10) = 0, 'R', 'P'), 'Conta', 400.00); "
+        "j = 1; while (j <= 4) do begin "
+        "insert into PARCELAS (CODIGOPARC, CODIGOCPR, ESTACAO, NUMPARCELA, VALORPARCELA, "
+        "DATAVENCIM) values ((:i - 1) * 4 + :j, :i, '01', :j, 100.00, "
+        "dateadd(mod(:i, 700) + 30 * :j day to date '2024-01-01')); "
+        "j = j + 1; end i = i + 1; end end");
+    std::vector<std::string> indices;
+    {
+        fb::Transaction tr = a.startTransaction();
+        fb::Cursor c = tr.open(
+            "select trim(RDB$INDEX_NAME) from RDB$INDICES where RDB$RELATION_NAME in "
+            "('CONTASPR', 'PARCELAS')");
+        while (c.fetch()) indices.push_back(c.asText(0));
+        c.close();
+        tr.commit();
+    }
+    for (const std::string& i : indices) a.execute("set statistics index " + i);
+}
+
+std::string plano(fb::Attachment& a, const std::string& sql) {
+    fb::Transaction tr = a.startTransaction();
+    const std::string p = tr.prepare(sql).plan();
+    tr.rollback();
+    return p;
+}
+
+int vezes(const std::string& texto, const std::string& parte) {
+    int n = 0;
+    for (auto i = texto.find(parte); i != std::string::npos; i = texto.find(parte, i + 1)) ++n;
+    return n;
+}
+
+TEST(IndicesRecomendados, EveryStatementKeepsItsIndexesAndTheHighestCodesAreReadFromAnIndex) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    fb::Attachment sem =
+        createDatabaseFromScript(dir.filePath("sem.fdb").toStdString(), "shared.sql");
+    fb::Attachment com =
+        createDatabaseFromScript(dir.filePath("com.fdb").toStdString(), "shared.sql");
+    fb::runScriptFile(com, sqlScriptPath("indexes.sql"));
+    semeiaVolume(sem);
+    semeiaVolume(com);
+
+    const std::string lista = sqlLista(QDate(2025, 3, 1), QDate(2025, 3, 31), "");
+    const std::string maiorParcela = "Select MaX(CODIGOPARC) as MaiorCodParc from PARCELAS";
+    const std::string maiorConta =
+        "select (select max(CODIGOCPR) from CONTASPR), (select max(CODIGOCPR) from PARCELAS) "
+        "from RDB$DATABASE";
+    const std::vector<std::string> enviadas = {
+        lista,
+        maiorParcela,
+        maiorConta,
+        std::string("Select ") + kCamposParcelas + " from PARCELAS where CODIGOCPR = 5",
+        std::string("Select ") + kCamposCPR +
+            " from CONTASPR where NATUREZA = 'P' order by CODIGOCPR",
+        sqlQuitar(1, 5, QDate(2025, 3, 10), 10000),
+        "delete from PARCELAS where CODIGOPARC = ? and CODIGOCPR = ?",
+        "Select MaX(NUMPARCELA) as MaiorNumParc from PARCELAS where CODIGOCPR=5",
+    };
+    for (const std::string& sql : enviadas) {
+        SCOPED_TRACE(sql);
+        const std::string antes = plano(sem, sql), depois = plano(com, sql);
+        // No table read whole that an index served before.
+        EXPECT_LE(vezes(depois, "NATURAL"), vezes(antes, "NATURAL")) << antes << "\n" << depois;
+    }
+
+    // The due list reads the period's installments and finds each one's
+    // account by its key: it never walks every account.
+    for (fb::Attachment* a : {&sem, &com}) {
+        const std::string p = plano(*a, lista);
+        EXPECT_EQ(vezes(p, "B NATURAL"), 0) << p;
+        EXPECT_EQ(vezes(p, "A NATURAL"), 1) << p;
+    }
+    EXPECT_EQ(vezes(plano(com, maiorParcela), "ORDER CP_PARCELAS_CODIGOPARC_DESC"), 1)
+        << plano(com, maiorParcela);
+    EXPECT_EQ(vezes(plano(com, maiorConta), "CONTASPR ORDER CP_CONTASPR_CODIGOCPR_DESC"), 1)
+        << plano(com, maiorConta);
+    EXPECT_EQ(vezes(plano(sem, maiorParcela), "PARCELAS NATURAL"), 1) << plano(sem, maiorParcela);
+}
+
+}  // namespace
+}  // namespace cp::test
