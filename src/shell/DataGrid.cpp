@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "data/Cp1252.h"
+#include "shell/AmountValidator.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 #include "shell/SortFilterRows.h"
@@ -58,6 +59,7 @@ class DataDelegate : public QStyledItemDelegate {
             } else if (def.type == FieldType::String && def.size > 0) {
                 edit->setMaxLength(def.size);
             }
+            if (QValidator* v = AmountValidator::forField(def, edit)) edit->setValidator(v);
         }
         edit->setAlignment(col.alignment);
         Q_UNUSED(option);
