@@ -140,6 +140,8 @@ PainelConta::PainelConta(JanelaPrincipal& form) : form_(form) {
     DBGrid4->setGeometry(49, 288, 690, 215);
     DBGrid4->onEnter = [this] { DBGrid4Enter(); };
     DBGrid4->onExit = [this] { DBGrid4Exit(); };
+    // Esc on a row not being edited goes back to "Condição de Pagto".
+    DBGrid4->setEscapeGoesBack(true);
     // Ctrl+B and "Ler boleto / PIX..." on the grid (owned by the grid).
     new CobrancaParcela(form, *DBGrid4);
 

@@ -393,7 +393,10 @@ void DBEdit::focusInEvent(QFocusEvent* e) {
 
 void DBEdit::focusOutEvent(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
-    if (visit_.leave(this, *e, [this] { return commit(); })) runCallback(env_, onExit);
+    if (!visit_.leave(this, *e, [this] { return commit(); })) return;
+    leftBackwards_ = e->reason() == Qt::BacktabFocusReason;
+    runCallback(env_, onExit);
+    leftBackwards_ = false;
 }
 
 bool DBEdit::focusNextPrevChild(bool next) {

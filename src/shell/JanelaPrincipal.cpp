@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "shell/DataWidgets.h"
+#include "shell/FocusChain.h"
 
 namespace cp {
 
@@ -29,6 +30,15 @@ void JanelaPrincipal::setDefaultButton(QPushButton* b) {
 void JanelaPrincipal::focusNext() {
     if (!commitFocusedEditor(this)) return;  // the field refused its text
     focusNextPrevChild(true);
+}
+
+bool JanelaPrincipal::focusNextPrevChild(bool next) {
+    QWidget* atual = focusWidget();
+    if (!atual) return QMainWindow::focusNextPrevChild(next);
+    QWidget* proximo = nextReachable(atual, next);
+    if (!proximo) return false;
+    proximo->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void JanelaPrincipal::mostraSituacao(const QString& texto) {

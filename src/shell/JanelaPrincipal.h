@@ -83,6 +83,9 @@ class JanelaPrincipal : public QMainWindow {
 
   protected:
     void keyPressEvent(QKeyEvent* e) override;
+    // Tab, Shift+Tab and Enter pass over the controls that are hidden,
+    // disabled or covered by another one (shell/FocusChain.h).
+    bool focusNextPrevChild(bool next) override;
 
     bool activated_ = false;
     bool activationCompleted_ = false;
