@@ -69,6 +69,7 @@ void ListaContas::montaGrade() {
     DBGrid5->setObjectName(QStringLiteral("DBGrid5"));
     DBGrid5->setFont(suiteFont(QStringLiteral("MS Sans Serif"), 13));
     DBGrid5->setGeometry(4, 70, 791, 450);
+    nameField(DBGrid5, QStringLiteral("Parcelas do período"));
 
     PopupMenu1 = new QMenu(DBGrid5);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -134,6 +135,11 @@ void ListaContas::montaBarraTotais() {
     Label15 = rotulo(PainelTotais, "Label15", QString(), 13, true);
     Label15->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label15->setGeometry(581, 5, 99, 16);
+    // What the two amounts are, for the mouse and for screen readers.
+    Label2->setToolTip(QStringLiteral("Soma das parcelas a pagar da lista"));
+    Label15->setToolTip(QStringLiteral("Soma do que foi pago nas parcelas da lista"));
+    nameAfterLabel(Label9, Label2);
+    nameAfterLabel(Label27, Label15);
 }
 
 void ListaContas::MontaQuery2() {

@@ -3,6 +3,7 @@
 // names a screen reader gives the controls.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -232,6 +233,60 @@ TEST_F(Teclado, InTheDetailsShiftTabGoesBackInTheReverseOfTheEnterOrderAndEscLea
     form->BitBtn11->click();
     ASSERT_TRUE(form->listaVisivel());
     EXPECT_TRUE(isReachable(foco())) << foco()->objectName().toStdString();
+}
+
+// Every node of the window's accessibility tree that a screen reader lets
+// the operator type into or press, with what it reads for its name.
+struct NoAcessivel {
+    QAccessible::Role papel;
+    QString nome;
+    QString objeto;  // the widget's object name, to tell which one has none
+};
+
+void percorre(QAccessibleInterface* no, QList<NoAcessivel>& out, int fundo = 0) {
+    if (!no || fundo > 40) return;
+    const QAccessible::Role papel = no->role();
+    const bool interessa = papel == QAccessible::EditableText || papel == QAccessible::PushButton ||
+                           papel == QAccessible::ComboBox || papel == QAccessible::Table ||
+                           papel == QAccessible::ColumnHeader || no->state().editable;
+    if (interessa) {
+        QObject* o = no->object();
+        out.push_back({papel, no->text(QAccessible::Name),
+                       o ? o->objectName() + QLatin1Char('/') +
+                               QString::fromLatin1(o->metaObject()->className())
+                         : QStringLiteral("?")});
+    }
+    // A table's cells are its rows' data; its column titles are checked.
+    if (papel == QAccessible::Cell || papel == QAccessible::Row) return;
+    for (int i = 0; i < no->childCount(); ++i) percorre(no->child(i), out, fundo + 1);
+}
+
+TEST_F(Teclado, EveryFieldButtonAndGridOfTheWindowHasANameForScreenReaders) {
+    abreLista();
+    const auto semNome = [&] {
+        QList<NoAcessivel> nos;
+        percorre(QAccessible::queryAccessibleInterface(form), nos);
+        QStringList faltam;
+        for (const NoAcessivel& n : nos)
+            if (n.nome.trimmed().isEmpty()) faltam << n.objeto;
+        EXPECT_GT(nos.size(), 30) << "the tree was walked";
+        return faltam;
+    };
+    EXPECT_TRUE(semNome().isEmpty()) << semNome().join(QLatin1Char(' ')).toStdString();
+    form->BitBtn11->click();  // the details view
+    EXPECT_TRUE(semNome().isEmpty()) << semNome().join(QLatin1Char(' ')).toStdString();
+
+    // The names are the fields' own captions.
+    QAccessibleInterface* valor = QAccessible::queryAccessibleInterface(c().DBEdit11);
+    EXPECT_EQ(valor->text(QAccessible::Name), QStringLiteral("Valor em R$"));
+    EXPECT_EQ(c().Label12->buddy(), c().DBEdit11);
+    QAccessibleInterface* condicao = QAccessible::queryAccessibleInterface(c().DBComboBox1);
+    EXPECT_EQ(condicao->text(QAccessible::Name), QStringLiteral("Condição de Pagto"));
+    // Tips on the buttons and the totals.
+    for (QWidget* w : form->findChildren<QPushButton*>())
+        EXPECT_FALSE(w->toolTip().isEmpty()) << w->objectName().toStdString();
+    EXPECT_FALSE(lista->Label2->toolTip().isEmpty());
+    EXPECT_FALSE(lista->Label15->toolTip().isEmpty());
 }
 
 }  // namespace
