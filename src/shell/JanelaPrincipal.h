@@ -37,6 +37,13 @@ class JanelaPrincipal : public QMainWindow {
     // digitável copiada."), gone after a few seconds. The bar appears with
     // the first word; nothing of the panel lies so low.
     void mostraSituacao(const QString& texto);
+    // A file the program has just written, named in the status bar
+    // ("A lista foi salva em PDF: /home/.../Contas a Pagar.pdf") with the
+    // button "Abrir a pasta", which shows its folder; it stays until the
+    // next file.
+    void mostraArquivoGravado(const QString& oQue, const QString& caminho);
+    QLabel* situacaoArquivo() const { return situacaoArquivo_; }
+    QPushButton* botaoAbrirPasta() const { return botaoAbrirPasta_; }
 
     // The due list's grid, where the operator lands after the login when the
     // current account has no payment condition; nullptr while there is none.
@@ -95,6 +102,9 @@ class JanelaPrincipal : public QMainWindow {
   private:
     QPushButton* cancelButton_ = nullptr;
     QPushButton* defaultButton_ = nullptr;
+    QLabel* situacaoArquivo_ = nullptr;
+    QPushButton* botaoAbrirPasta_ = nullptr;
+    QString pastaGravada_;
 };
 
 }  // namespace cp
