@@ -99,9 +99,9 @@ void DetalhesConta::mostraDetalhes() {
     // ("Voltar"), as a click leaves it there, rather than passing through
     // the list's controls on its way.
     QWidget* foco = form_.focusWidget();
-    const bool vaiSumir = foco && (foco == form_.BitBtn3 || foco == form_.BitBtn14 ||
-                                   foco == lista.DBGrid5 || lista.DBGrid5->isAncestorOf(foco) ||
-                                   lista.Panel10->isAncestorOf(foco));
+    const bool vaiSumir =
+        foco && (foco == form_.BitBtn3 || foco == form_.BitBtn14 || foco == lista.DBGrid5 ||
+                 lista.DBGrid5->isAncestorOf(foco) || lista.Panel10->isAncestorOf(foco));
     if (vaiSumir && isReachable(form_.BitBtn11)) form_.BitBtn11->setFocus(Qt::OtherFocusReason);
     lista.DBGrid5->hide();
     lista.PainelTotais->hide();

@@ -49,8 +49,8 @@ TeclasJanela::TeclasJanela(Form1& form) : QObject(&form), form_(form) {
 
 QString TeclasJanela::textoAjuda() const {
     const QString f1 = tecla(Ajuda->shortcut());
-    const bool login = form_.login && form_.login->PainelLogin &&
-                       form_.login->PainelLogin->isVisible();
+    const bool login =
+        form_.login && form_.login->PainelLogin && form_.login->PainelLogin->isVisible();
     if (login) {
         return tabela(QStringLiteral("Identificação do Usuário"),
                       {{QStringLiteral("Enter"),
@@ -71,28 +71,31 @@ QString TeclasJanela::textoAjuda() const {
         ListaContas& lista = *form_.lista;
         botao(form_.BitBtn14, QStringLiteral("começa uma conta nova"));
         botao(form_.BitBtn11, QStringLiteral("abre a conta da parcela atual"));
-        linhas.insert(linhas.end(), {
-            {tecla(lista.Atualizar->shortcut()),
-             QStringLiteral("monta a lista de novo, com o período e a vista em vigor")},
-            {tecla(lista.Quitarestaconta1->shortcut()),
-             QStringLiteral("\"Quitar esta conta\": a parcela atual, paga no vencimento")},
-            {tecla(lista.Cancelarquitao1->shortcut()),
-             QStringLiteral("\"Cancelar quitação\" da parcela atual, quando quitada")},
-            {QStringLiteral("Alt+P"), QStringLiteral("vai à data inicial do período")},
-            {QStringLiteral("Enter"),
-             QStringLiteral("na data inicial, passa à final; na final, grava o período e volta "
-                            "à lista")},
-            {QStringLiteral("Ctrl+F"), QStringLiteral("procura na lista (Esc fecha a busca)")},
-            {QStringLiteral("Ctrl+G"), QStringLiteral("previsão de pagamentos")},
-            {QStringLiteral("Ctrl+P"), QStringLiteral("visualiza a impressão da lista")},
-            {QStringLiteral("Ctrl+E"), QStringLiteral("exporta a lista para planilha")},
-            {QStringLiteral("Ctrl+I"), QStringLiteral("importa uma NF-e")},
-            {QStringLiteral("Tab / Shift+Tab"),
-             QStringLiteral("na lista, de coluna em coluna; fora dela, de controle em controle")},
-            {QStringLiteral("Ctrl+Tab / Ctrl+Shift+Tab"),
-             QStringLiteral("sai da lista para o controle seguinte / anterior")},
-            {QStringLiteral("Menu / Shift+F10"), QStringLiteral("o menu da parcela atual")},
-        });
+        linhas.insert(
+            linhas.end(),
+            {
+                {tecla(lista.Atualizar->shortcut()),
+                 QStringLiteral("monta a lista de novo, com o período e a vista em vigor")},
+                {tecla(lista.Quitarestaconta1->shortcut()),
+                 QStringLiteral("\"Quitar esta conta\": a parcela atual, paga no vencimento")},
+                {tecla(lista.Cancelarquitao1->shortcut()),
+                 QStringLiteral("\"Cancelar quitação\" da parcela atual, quando quitada")},
+                {QStringLiteral("Alt+P"), QStringLiteral("vai à data inicial do período")},
+                {QStringLiteral("Enter"),
+                 QStringLiteral("na data inicial, passa à final; na final, grava o período e volta "
+                                "à lista")},
+                {QStringLiteral("Ctrl+F"), QStringLiteral("procura na lista (Esc fecha a busca)")},
+                {QStringLiteral("Ctrl+G"), QStringLiteral("previsão de pagamentos")},
+                {QStringLiteral("Ctrl+P"), QStringLiteral("visualiza a impressão da lista")},
+                {QStringLiteral("Ctrl+E"), QStringLiteral("exporta a lista para planilha")},
+                {QStringLiteral("Ctrl+I"), QStringLiteral("importa uma NF-e")},
+                {QStringLiteral("Tab / Shift+Tab"),
+                 QStringLiteral(
+                     "na lista, de coluna em coluna; fora dela, de controle em controle")},
+                {QStringLiteral("Ctrl+Tab / Ctrl+Shift+Tab"),
+                 QStringLiteral("sai da lista para o controle seguinte / anterior")},
+                {QStringLiteral("Menu / Shift+F10"), QStringLiteral("o menu da parcela atual")},
+            });
         if (form_.cancelButton() == form_.BitBtn3 && isReachable(form_.BitBtn3))
             linhas.push_back({QStringLiteral("Esc"), QStringLiteral("\"Sair\": fecha o programa")});
         linhas.push_back({f1, QStringLiteral("esta ajuda")});
@@ -100,21 +103,24 @@ QString TeclasJanela::textoAjuda() const {
     }
     botao(form_.BitBtn14, QStringLiteral("começa uma conta nova"));
     botao(form_.BitBtn11, QStringLiteral("grava a conta e volta à lista"));
-    linhas.insert(linhas.end(), {
-        {QStringLiteral("Enter / Tab"),
-         QStringLiteral("próximo campo: Despesa, Descrição, Valor em R$, Fornecedor, Data, "
-                        "Nº Nota Fiscal, Condição de Pagto, parcelas")},
-        {QStringLiteral("Shift+Tab"), QStringLiteral("campo anterior")},
-        {QStringLiteral("Esc"),
-         QStringLiteral("num campo, desfaz o que foi digitado; nas parcelas, desfaz a parcela "
-                        "em edição ou volta a \"Condição de Pagto\"")},
-        {QStringLiteral("Tab / Shift+Tab"), QStringLiteral("nas parcelas, de coluna em coluna")},
-        {QStringLiteral("Ctrl+Tab / Ctrl+Shift+Tab"),
-         QStringLiteral("sai das parcelas para o controle seguinte / anterior")},
-        {QStringLiteral("Ctrl+B"), QStringLiteral("nas parcelas, lê um boleto ou código PIX")},
-        {QStringLiteral("Ctrl+I"), QStringLiteral("importa uma NF-e")},
-        {f1, QStringLiteral("esta ajuda")},
-    });
+    linhas.insert(
+        linhas.end(),
+        {
+            {QStringLiteral("Enter / Tab"),
+             QStringLiteral("próximo campo: Despesa, Descrição, Valor em R$, Fornecedor, Data, "
+                            "Nº Nota Fiscal, Condição de Pagto, parcelas")},
+            {QStringLiteral("Shift+Tab"), QStringLiteral("campo anterior")},
+            {QStringLiteral("Esc"),
+             QStringLiteral("num campo, desfaz o que foi digitado; nas parcelas, desfaz a parcela "
+                            "em edição ou volta a \"Condição de Pagto\"")},
+            {QStringLiteral("Tab / Shift+Tab"),
+             QStringLiteral("nas parcelas, de coluna em coluna")},
+            {QStringLiteral("Ctrl+Tab / Ctrl+Shift+Tab"),
+             QStringLiteral("sai das parcelas para o controle seguinte / anterior")},
+            {QStringLiteral("Ctrl+B"), QStringLiteral("nas parcelas, lê um boleto ou código PIX")},
+            {QStringLiteral("Ctrl+I"), QStringLiteral("importa uma NF-e")},
+            {f1, QStringLiteral("esta ajuda")},
+        });
     return tabela(QStringLiteral("Detalhes da conta"), linhas);
 }
 

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-#include <utility>
 
 #include "data/Cp1252.h"
 #include "entry/CobrancaParcela.h"
@@ -92,10 +91,13 @@ PainelConta::PainelConta(JanelaPrincipal& form) : form_(form) {
     DBComboBox1->onExit = [this] { DBComboBox1Exit(); };
     Label14 = rotulo("Label14", QStringLiteral("Condição de Pagto"), 257, 24);
     // Each field is named by its label for screen readers.
-    for (auto [rotuloDoCampo, campoDoRotulo] :
-         {std::pair<QLabel*, QWidget*>{Label11, DBEdit10}, {Label3, DBEdit2}, {Label12, DBEdit11},
-          {Label13, DBEdit12}, {Label16, DBEdit15}, {Label23, DBEdit18}, {Label14, DBComboBox1}})
-        nameAfterLabel(rotuloDoCampo, campoDoRotulo);
+    nameAfterLabel(Label11, DBEdit10);
+    nameAfterLabel(Label3, DBEdit2);
+    nameAfterLabel(Label12, DBEdit11);
+    nameAfterLabel(Label13, DBEdit12);
+    nameAfterLabel(Label16, DBEdit15);
+    nameAfterLabel(Label23, DBEdit18);
+    nameAfterLabel(Label14, DBComboBox1);
 
     // The loaded payment condition, shown only.
     DBEdit14 = campo("DBEdit14", dm.FormasPG, "QDEPARCELAS", {441, 263, 20, 14});
