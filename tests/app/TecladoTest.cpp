@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
 #include <QTest>
@@ -233,6 +234,25 @@ TEST_F(Teclado, InTheDetailsShiftTabGoesBackInTheReverseOfTheEnterOrderAndEscLea
     form->BitBtn11->click();
     ASSERT_TRUE(form->listaVisivel());
     EXPECT_TRUE(isReachable(foco())) << foco()->objectName().toStdString();
+}
+
+TEST_F(Teclado, AnAmountCellRefusesLettersAndCtrlTabWritesTheCellAndLeavesTheGrid) {
+    abreLista();
+    form->BitBtn11->click();
+    DBGrid* grade = c().DBGrid4;
+    grade->setFocus();
+    grade->setFocus();
+    ASSERT_EQ(foco(), grade);
+    grade->setCurrentColumn(2);  // "Valor R$"
+    QTest::keyClick(grade, Qt::Key_1, Qt::NoModifier);
+    auto* editor = qobject_cast<QLineEdit*>(foco());
+    ASSERT_TRUE(editor) << "typing opened the cell";
+    QTest::keyClicks(editor, QStringLiteral(".2a34,5,6"));
+    EXPECT_EQ(editor->text(), QStringLiteral("1.234,56"));
+    tecla(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(foco(), form->BitBtn11) << foco()->metaObject()->className();
+    EXPECT_EQ(dm->Parcelas.field("VALORPARCELA").asMoney(), 123456);
+    EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('|').toStdString();
 }
 
 // Every node of the window's accessibility tree that a screen reader lets
