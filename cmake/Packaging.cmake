@@ -50,4 +50,5 @@ include(CPack)
 add_test(NAME pacote_deb
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/pacote-deb.sh ${CMAKE_BINARY_DIR}
                  $<TARGET_FILE:mkdemo>)
-set_tests_properties(pacote_deb PROPERTIES LABELS "fast" TIMEOUT 600)
+set_tests_properties(pacote_deb PROPERTIES LABELS "fast" TIMEOUT 600
+                     FIXTURES_REQUIRED machine_server)

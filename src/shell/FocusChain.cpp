@@ -1,6 +1,5 @@
 #include "shell/FocusChain.h"
 
-#include <QApplication>
 #include <QWidget>
 
 namespace cp {
@@ -29,8 +28,8 @@ bool tabStop(const QWidget* w, const QWidget* janela) {
 QWidget* nextReachable(QWidget* from, bool forward) {
     if (!from) return nullptr;
     const QWidget* janela = from->window();
-    // The chain is followed from the control itself (or the one it forwards
-    // its focus to) until it comes round again.
+    // The window's tab chain, followed from the control until it comes round
+    // to it again.
     QWidget* w = from;
     for (;;) {
         w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
