@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, without questions, every Debian package needed to build, run and
-# test Contas a Pagar: compiler tools, Qt 6 Widgets and Charts (the forecast's bars), the Firebird 3 client,
+# test Contas a Pagar: compiler tools, Qt 6 Widgets and Charts (the forecast's bars), Qt's own
+# Portuguese texts (its dialogs in the operator's language), the Firebird 3 client,
 # embedded engine, utilities and server, GoogleTest, Google Benchmark, Xvfb
 # and metric-compatible fonts, poppler's pdftotext (the tests read back the
 # list's PDF copies), clang with libFuzzer for the readers' fuzz tests, and
@@ -11,6 +12,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-charts-dev libqt6opengl6-dev
+  qt6-translations-l10n
   libfbclient2 firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick fonts-liberation fonts-dejavu-core poppler-utils

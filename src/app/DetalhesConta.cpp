@@ -7,7 +7,9 @@
 #include "app/Form1.h"
 #include "entry/GravaDetalhes.h"
 #include "payables/ListaContas.h"
+#include "shell/ButtonKey.h"
 #include "shell/DataWidgets.h"
+#include "shell/FocusChain.h"
 #include "shell/Toolkit.h"
 #include "suite/Modules.h"
 
@@ -93,6 +95,14 @@ void DetalhesConta::volta() {
 
 void DetalhesConta::mostraDetalhes() {
     ListaContas& lista = *form_.lista;
+    // The focus leaves what is about to be hidden for the details button
+    // ("Voltar"), as a click leaves it there, rather than passing through
+    // the list's controls on its way.
+    QWidget* foco = form_.focusWidget();
+    const bool vaiSumir =
+        foco && (foco == form_.BitBtn3 || foco == form_.BitBtn14 || foco == lista.DBGrid5 ||
+                 lista.DBGrid5->isAncestorOf(foco) || lista.Panel10->isAncestorOf(foco));
+    if (vaiSumir && isReachable(form_.BitBtn11)) form_.BitBtn11->setFocus(Qt::OtherFocusReason);
     lista.DBGrid5->hide();
     lista.PainelTotais->hide();
     lista.Panel10->hide();
@@ -101,7 +111,9 @@ void DetalhesConta::mostraDetalhes() {
     form_.BitBtn11->setText(QStringLiteral("Voltar"));
     form_.BitBtn11->setGeometry(490, 8, 245, 24);
     setFontColor(form_.BitBtn11, kRed);
+    updateButtonKeyTip(form_.BitBtn11);
     form_.BitBtn14->hide();
+    keepFocusReachable(&form_, form_.BitBtn11);
 }
 
 void DetalhesConta::mostraLista() {
@@ -109,11 +121,14 @@ void DetalhesConta::mostraLista() {
     form_.BitBtn11->setText(QStringLiteral("Detalhes da Conta"));
     form_.BitBtn11->setGeometry(341, 8, 159, 24);
     setFontColor(form_.BitBtn11, kGreen);
+    updateButtonKeyTip(form_.BitBtn11);
     lista.DBGrid5->show();
     lista.PainelTotais->show();
     lista.Panel10->show();
     form_.BitBtn3->show();
     form_.BitBtn14->show();
+    // A field left with the focus now lies under the list.
+    keepFocusReachable(&form_, lista.DBGrid5);
 }
 
 }  // namespace cp

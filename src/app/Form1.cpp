@@ -12,6 +12,7 @@
 
 #include "app/DetalhesConta.h"
 #include "app/ImportacaoNaJanela.h"
+#include "app/TeclasJanela.h"
 #include "data/Cp1252.h"
 #include "entry/GravaDetalhes.h"
 #include "entry/PainelConta.h"
@@ -142,6 +143,7 @@ void Form1::setModules(TDM* dm, TDM2* dm2) {
     procuras = std::make_unique<Procuras>(*this, *conta);  // its panels lie over the list
     detalhes = std::make_unique<DetalhesConta>(*this);
     nfe = std::make_unique<ImportacaoNaJanela>(*this);
+    teclas = new TeclasJanela(*this);
     connectGuarded(env, BitBtn11, &QPushButton::clicked, this,
                    [this] { detalhes->BitBtn11Click(); });
     // Going on with the work after a close that could not write: the next

@@ -19,6 +19,7 @@ class ListaContas;
 class LoginSessao;
 class PainelConta;
 class Procuras;
+class TeclasJanela;
 
 class Form1 : public JanelaPrincipal {
     Q_OBJECT
@@ -68,6 +69,7 @@ class Form1 : public JanelaPrincipal {
     std::unique_ptr<LoginSessao> login;       // login panel and session resume
     std::unique_ptr<DetalhesConta> detalhes;  // the switch between list and details
     std::unique_ptr<ImportacaoNaJanela> nfe;  // a bill from its NF-e
+    TeclasJanela* teclas = nullptr;           // F1, F2, F3 (owned by the window)
 
   protected:
     void showEvent(QShowEvent* e) override;

@@ -14,6 +14,7 @@
 #include "logic/Configuracoes.h"
 #include "payables/ListaContas.h"
 #include "session/LoginSessao.h"
+#include "shell/ButtonKey.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 #include "suite/Modules.h"
@@ -175,6 +176,7 @@ void Form1::modoContaUnica() {
     lista->MontaQuery2();
 
     BitBtn11->setText(QStringLiteral("Tabela de Despesas"));
+    updateButtonKeyTip(BitBtn11);
     BitBtn11->setEnabled(false);
     lista->DBGrid5->hide();
     lista->Panel10->hide();

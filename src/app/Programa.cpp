@@ -5,6 +5,7 @@
 #include "app/Form1.h"
 #include "fb/Failure.h"
 #include "shell/ErrorHandler.h"
+#include "shell/QtTranslation.h"
 #include "shell/Termination.h"
 #include "suite/AcessoBanco.h"
 #include "suite/Conexoes.h"
@@ -20,7 +21,11 @@ Programa::Programa(Environment& env, QStringList args)
       tempoConexao_(kTempoConexaoSegundos),
       tempoBloqueio_(kTempoBloqueioSegundos),
       sessao_(std::make_unique<EstadoSessao>()),
-      form_(std::make_unique<Form1>(env, *sessao_, std::move(args))) {}
+      form_(std::make_unique<Form1>(env, *sessao_, std::move(args))) {
+    // Qt's own dialogs (files, printing, the buttons of its boxes) speak the
+    // suite's Portuguese; each is translated when it is built.
+    installQtTranslation();
+}
 
 Programa::~Programa() {
     form_.reset();

@@ -18,8 +18,8 @@ class TDM2;
 
 class Programa {
   public:
-    // Creates the main window; `args` are the command-line arguments after
-    // the program name.
+    // Creates the main window and puts Qt's own texts in Portuguese; `args`
+    // are the command-line arguments after the program name.
     Programa(Environment& env, QStringList args);
     // The window goes first, then TDM2, then TDM: the window's bound widgets
     // follow the modules' record sets.

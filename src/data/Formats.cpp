@@ -183,19 +183,31 @@ std::optional<std::int64_t> parseScaled(std::string_view text, int scale) {
     std::size_t i = 0;
     bool negative = false;
     if (s[i] == '-' || s[i] == '+') negative = s[i++] == '-';
-    char dec = decimalSeparator();
+    const char dec = decimalSeparator();
+    const char group = groupSeparator();
     std::string intDigits, frac;
     bool point = false;
+    // Thousands typed as people write them ("1.234,56"): every group after a
+    // separator has three digits and the first one one to three.
+    int groupDigits = 0;  // digits since the last group separator
+    bool grouped = false;
     for (; i < s.size(); ++i) {
         char c = s[i];
         if (isDigit(c)) {
             (point ? frac : intDigits) += c;
+            if (!point) ++groupDigits;
         } else if (c == dec && !point) {
+            if (grouped && groupDigits != 3) return std::nullopt;
             point = true;
+        } else if (c == group && group != dec && !point &&
+                   (grouped ? groupDigits == 3 : groupDigits >= 1 && groupDigits <= 3)) {
+            grouped = true;
+            groupDigits = 0;
         } else {
             return std::nullopt;
         }
     }
+    if (grouped && !point && groupDigits != 3) return std::nullopt;
     if (intDigits.empty() && frac.empty()) return std::nullopt;
     std::size_t nz = intDigits.find_first_not_of('0');
     intDigits = nz == std::string::npos ? std::string() : intDigits.substr(nz);

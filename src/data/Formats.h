@@ -38,7 +38,8 @@ std::string formatFloat(std::string_view pattern, double value);
 // 1250 at scale 2 gives "12,5" under Brazilian conventions.
 std::string scaledToText(std::int64_t value, int scale);
 // Text to a scaled integer at `scale` digits (rounded half away from zero).
-// Accepts an optional sign, digits and the locale's decimal separator.
+// Accepts an optional sign, digits and the locale's decimal separator, and the
+// locale's thousands separator between groups of three digits ("1.234,56").
 std::optional<std::int64_t> parseScaled(std::string_view text, int scale);
 // A whole number: optional blanks and sign, decimal digits; 32-bit range.
 std::optional<std::int64_t> parseInteger(std::string_view text);

@@ -90,6 +90,14 @@ PainelConta::PainelConta(JanelaPrincipal& form) : form_(form) {
     DBComboBox1->onEnter = [this] { DBComboBox1Enter(); };
     DBComboBox1->onExit = [this] { DBComboBox1Exit(); };
     Label14 = rotulo("Label14", QStringLiteral("Condição de Pagto"), 257, 24);
+    // Each field is named by its label for screen readers.
+    nameAfterLabel(Label11, DBEdit10);
+    nameAfterLabel(Label3, DBEdit2);
+    nameAfterLabel(Label12, DBEdit11);
+    nameAfterLabel(Label13, DBEdit12);
+    nameAfterLabel(Label16, DBEdit15);
+    nameAfterLabel(Label23, DBEdit18);
+    nameAfterLabel(Label14, DBComboBox1);
 
     // The loaded payment condition, shown only.
     DBEdit14 = campo("DBEdit14", dm.FormasPG, "QDEPARCELAS", {441, 263, 20, 14});
@@ -101,6 +109,8 @@ PainelConta::PainelConta(JanelaPrincipal& form) : form_(form) {
         e->setFont(suiteFont(QStringLiteral("MS Sans Serif"), 11));
     }
     DBEdit16->onKeyPress = nullptr;
+    nameField(DBEdit14, QStringLiteral("Parcelas da condição"));
+    nameField(DBEdit16, QStringLiteral("Tipo da condição"));
     Panel3 = new QLabel(QStringLiteral("parcelas  -->   "), painel);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setFont(suiteFont(QStringLiteral("MS Sans Serif"), 11));
@@ -117,6 +127,7 @@ PainelConta::PainelConta(JanelaPrincipal& form) : form_(form) {
     DBText1->setObjectName(QStringLiteral("DBText1"));
     DBText1->setFont(suiteFont(QStringLiteral("MS Sans Serif"), 11, true));
     DBText1->setGeometry(576, 77, 65, 17);
+    nameAfterLabel(Label4, DBText1);
 
     const auto centro = Qt::AlignHCenter;
     const auto direita = Qt::AlignRight;
@@ -138,8 +149,11 @@ PainelConta::PainelConta(JanelaPrincipal& form) : form_(form) {
     DBGrid4->setObjectName(QStringLiteral("DBGrid4"));
     DBGrid4->setFont(fonteCampos());
     DBGrid4->setGeometry(49, 288, 690, 215);
+    nameField(DBGrid4, QStringLiteral("Parcelas da conta"));
     DBGrid4->onEnter = [this] { DBGrid4Enter(); };
     DBGrid4->onExit = [this] { DBGrid4Exit(); };
+    // Esc on a row not being edited goes back to "Condição de Pagto".
+    DBGrid4->setEscapeGoesBack(true);
     // Ctrl+B and "Ler boleto / PIX..." on the grid (owned by the grid).
     new CobrancaParcela(form, *DBGrid4);
 

@@ -87,6 +87,9 @@ PainelProcura::PainelProcura(Environment& env, RecordSet& lista, const Desenho& 
     };
     BotEnter = botao(d.nomeEnter, QStringLiteral("Enter"), 48);
     BotEsc = botao(d.nomeEsc, QStringLiteral("Esc"), 199);
+    BotEnter->setToolTip(QStringLiteral("Escolher o item marcado (Enter)"));
+    BotEsc->setToolTip(QStringLiteral("Desistir da procura (Esc)"));
+    nameField(Grade, d.titulo);
     connectGuarded(env, BotEnter, &QPushButton::clicked, this, [this] {
         if (onConfirma) onConfirma();
     });

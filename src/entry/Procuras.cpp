@@ -95,7 +95,9 @@ void Procuras::DBEdit10Enter() {
 }
 
 void Procuras::DBEdit10Exit() {
+    voltando_ = conta_.DBEdit10->leftBackwards();
     if (ativo()) ProcuraPlano();
+    voltando_ = false;
 }
 
 void Procuras::DBEdit12Enter() {
@@ -105,11 +107,18 @@ void Procuras::DBEdit12Enter() {
 }
 
 void Procuras::DBEdit12Exit() {
+    voltando_ = conta_.DBEdit12->leftBackwards();
     if (ativo()) ProcuraFornecedor();
+    voltando_ = false;
 }
 
 void Procuras::DBEdit14Exit() {
     if (ativo()) ProcuraFornecedor();
+}
+
+void Procuras::segue(QWidget* proximo) {
+    // Going back with Shift+Tab, the focus stays where the operator sent it.
+    if (!voltando_) focaSePuder(proximo);
 }
 
 // ----- Panels -----
@@ -143,7 +152,7 @@ void Procuras::ProcuraFornecedor() {
     TDM& dm = *form_.DM;
     const std::string digitado = textoDoCampo(conta_.DBEdit12);
     if (digitado.empty()) {
-        focaSePuder(conta_.DBEdit15);
+        segue(conta_.DBEdit15);
         return;
     }
     RecordSet& fornecedores = dm.Forneced;
@@ -165,7 +174,7 @@ void Procuras::ProcuraFornecedor() {
     copiaFornecedor(fornecedores, conta, Escolha::Direta);
     gravaContaESegueEditando(conta);
     fornecedores.close();
-    focaSePuder(conta_.DBEdit15);
+    segue(conta_.DBEdit15);
 }
 
 void Procuras::ConfirmaFornecedor() {
@@ -200,7 +209,7 @@ void Procuras::ProcuraPlano() {
     TDM& dm = *form_.DM;
     const std::string digitado = textoDoCampo(conta_.DBEdit10);
     if (digitado.empty()) {
-        focaSePuder(conta_.DBEdit2);
+        segue(conta_.DBEdit2);
         return;
     }
     RecordSet& plano = dm.PlanoCT;
@@ -221,7 +230,7 @@ void Procuras::ProcuraPlano() {
     copiaPlano(plano, conta, Escolha::Direta);
     gravaContaESegueEditando(conta);
     plano.close();
-    focaSePuder(conta_.DBEdit2);
+    segue(conta_.DBEdit2);
 }
 
 void Procuras::ConfirmaPlano() {

@@ -56,6 +56,9 @@ class Procuras {
     PainelProcura* PainelPlanoProcura = nullptr;  // chart of accounts, inside it
 
   private:
+    // The focus on to the field after the one checked, unless the operator
+    // left that one going back.
+    void segue(QWidget* proximo);
     void abrePainel(PainelProcura& painel);
     void fechaPainel(PainelProcura& painel);
     bool ativo() const;
@@ -71,6 +74,7 @@ class Procuras {
     std::string contaDaDescricao_;
     std::string contaDoFornecedor_;
     QPointer<QPushButton> cancelAnterior_;  // the window's Esc button before a panel opened
+    bool voltando_ = false;                 // the field checked was left with Shift+Tab
 };
 
 }  // namespace cp

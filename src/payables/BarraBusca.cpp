@@ -1,5 +1,6 @@
 #include "payables/BarraBusca.h"
 
+#include <QAction>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -40,7 +41,12 @@ BarraBusca::BarraBusca(Environment& env, DBGrid& grade, SortFilterRows& linhas, 
     EditBusca->setPlaceholderText(
         QStringLiteral("fornecedor, descrição, nota fiscal ou valor (Esc fecha)"));
     EditBusca->setClearButtonEnabled(true);
-    rotulo->setBuddy(EditBusca);
+    nameAfterLabel(rotulo, EditBusca);
+    // The edit's own clear button: named and explained.
+    if (auto* limpar = EditBusca->findChild<QAction*>(QStringLiteral("_q_qlineeditclearaction"))) {
+        limpar->setText(QStringLiteral("Limpar a busca"));
+        limpar->setToolTip(QStringLiteral("Limpar a busca"));
+    }
     LabelEncontradas = new QLabel(Barra);
     LabelEncontradas->setObjectName(QStringLiteral("LabelEncontradas"));
     setFontColor(LabelEncontradas, kNavy);

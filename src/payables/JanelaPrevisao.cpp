@@ -413,7 +413,10 @@ bool JanelaPrevisao::gravaPdf(const QString& caminho) {
             preparaPagina(pdf);
             desenhaPrevisao(pdf, previsao_, cabecalho());
         }
-        if (f.commit()) return true;
+        if (f.commit()) {
+            form_.mostraArquivoGravado(QStringLiteral("A previsão foi salva em PDF"), caminho);
+            return true;
+        }
     }
     form_.env.showMessage(QStringLiteral("A previsão não pôde ser gravada em %1: %2")
                               .arg(QDir::toNativeSeparators(caminho), f.errorString()));

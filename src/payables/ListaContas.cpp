@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <algorithm>
+#include <utility>
 
 #include "logic/ListaSql.h"
 #include "payables/CobrancasDaLista.h"
@@ -16,10 +17,12 @@
 #include "payables/VisaoLista.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
+#include "shell/FocusChain.h"
 #include "shell/JanelaPrincipal.h"
 #include "shell/Toolkit.h"
 #include "suite/EstadoSessao.h"
 #include "suite/Modules.h"
+#include "suite/Persistencia.h"
 
 namespace cp {
 
@@ -66,6 +69,7 @@ void ListaContas::montaGrade() {
     DBGrid5->setObjectName(QStringLiteral("DBGrid5"));
     DBGrid5->setFont(suiteFont(QStringLiteral("MS Sans Serif"), 13));
     DBGrid5->setGeometry(4, 70, 791, 450);
+    nameField(DBGrid5, QStringLiteral("Parcelas do período"));
 
     PopupMenu1 = new QMenu(DBGrid5);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -74,13 +78,41 @@ void ListaContas::montaGrade() {
     Cancelarquitao1 = PopupMenu1->addAction(QStringLiteral("Cancelar quitação"));
     Cancelarquitao1->setObjectName(QStringLiteral("Cancelarquitao1"));
     DBGrid5->setPopupMenu(PopupMenu1);
+    // Their keys work while the list has the focus; the menu shows them.
+    for (auto [acao, tecla] : {std::pair{Quitarestaconta1, QKeySequence(Qt::Key_F9)},
+                               std::pair{Cancelarquitao1, QKeySequence(Qt::CTRL | Qt::Key_F9)}}) {
+        acao->setShortcut(tecla);
+        acao->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        DBGrid5->addAction(acao);
+    }
     connectGuarded(env_, Quitarestaconta1, &QAction::triggered, this,
                    [this] { Quitarestaconta1Click(); });
     connectGuarded(env_, Cancelarquitao1, &QAction::triggered, this,
                    [this] { Cancelarquitao1Click(); });
-    // Only a settled installment has a settlement to undo.
-    connect(PopupMenu1, &QMenu::aboutToShow, this,
-            [this] { Cancelarquitao1->setEnabled(linhaQuitada()); });
+    // Only a settled installment has a settlement to undo: the command (and
+    // its key) follows the current row.
+    const auto conformeLinha = [this] { Cancelarquitao1->setEnabled(linhaQuitada()); };
+    connect(PopupMenu1, &QMenu::aboutToShow, this, conformeLinha);
+    connect(DBGrid5->dataModel(), &RecordSetModel::currentRowChanged, this, conformeLinha);
+    connect(this, &ListaContas::listaMontada, this, conformeLinha);
+    conformeLinha();
+
+    // F5 builds the list again, wherever the focus is in the list view.
+    Atualizar = new QAction(QStringLiteral("Atualizar a lista"), DBGrid5);
+    Atualizar->setObjectName(QStringLiteral("AtualizarLista"));
+    Atualizar->setShortcut(QKeySequence(Qt::Key_F5));
+    Atualizar->setShortcutContext(Qt::WindowShortcut);
+    DBGrid5->addAction(Atualizar);
+    connectGuarded(env_, Atualizar, &QAction::triggered, this, [this] { AtualizaLista(); });
+}
+
+void ListaContas::AtualizaLista() {
+    // Not under the login panel; a date being typed in the period bar is
+    // taken as Enter would take it.
+    if (!isReachable(DBGrid5) || !leaveFocusedEditor(&form_)) return;
+    RecordSet& q = dm_.Query2;
+    if (q.active()) gravaEReleia(q);  // a cell typed into the list is kept
+    CarregaPeriodo();
 }
 
 void ListaContas::montaBarraTotais() {
@@ -103,6 +135,11 @@ void ListaContas::montaBarraTotais() {
     Label15 = rotulo(PainelTotais, "Label15", QString(), 13, true);
     Label15->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label15->setGeometry(581, 5, 99, 16);
+    // What the two amounts are, for the mouse and for screen readers.
+    Label2->setToolTip(QStringLiteral("Soma das parcelas a pagar da lista"));
+    Label15->setToolTip(QStringLiteral("Soma do que foi pago nas parcelas da lista"));
+    nameAfterLabel(Label9, Label2);
+    nameAfterLabel(Label27, Label15);
 }
 
 void ListaContas::MontaQuery2() {

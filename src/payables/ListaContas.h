@@ -76,18 +76,22 @@ class ListaContas : public QObject {
     // Widens the period to today-730 .. today+3650 and back.
     void BitBtn12Click();
 
-    // ----- Settlement (the list's pop-up menu) -----
+    // ----- Settlement (the list's pop-up menu, F9 and Ctrl+F9) -----
     void Quitarestaconta1Click();  // paid on its due date, full amount
     void Cancelarquitao1Click();   // back to open: no payment date, no paid amount
     // True when the list's current row is settled: it has a payment date or
     // an amount paid.
     bool linhaQuitada() const;
+    // F5: what was typed in the list is written, and the list is built again
+    // from the period and the view in force (CarregaPeriodo).
+    void AtualizaLista();
 
     // ----- Controls -----
     DBGrid* DBGrid5 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Quitarestaconta1 = nullptr;
-    QAction* Cancelarquitao1 = nullptr;
+    QAction* Cancelarquitao1 = nullptr;  // enabled only on a settled row
+    QAction* Atualizar = nullptr;        // F5
     // Print preview, printing, PDF and spreadsheet copies of the list, at the
     // end of the pop-up menu.
     SaidaLista* Saida = nullptr;

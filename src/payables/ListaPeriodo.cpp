@@ -76,6 +76,13 @@ void ListaContas::montaBarraPeriodo() {
     Button1->setShortcut(QKeySequence());
     Button1->stackUnder(DBEdit5);
     Label22->setBuddy(DBEdit5);
+    nameField(DBEdit5, QStringLiteral("Período: data inicial"));
+    nameField(DBEdit6, QStringLiteral("Período: data final"));
+    BitBtn2->setToolTip(QStringLiteral("Alterna entre as parcelas a pagar e todas as do período"));
+    BitBtn12->setToolTip(
+        QStringLiteral("Amplia o período (dois anos atrás, dez à frente) e volta ao anterior"));
+    Button1->setToolTip(QStringLiteral("Data inicial do período (Alt+P)"));
+    Button1->setAccessibleName(QStringLiteral("Ir à data inicial do período"));
 
     QWidget::setTabOrder(DBEdit5, DBEdit6);
     QWidget::setTabOrder(DBEdit6, BitBtn2);

@@ -37,6 +37,7 @@ struct SaidaLista::Tarefa {
     QString caminho;
     std::function<bool(Tarefa&)> escreve;  // false: cancelled
     std::shared_ptr<QPrinter> impressora;  // a printer copy
+    QString feito;                         // what a written file is, for the status bar
     bool gravada = false;
     QString erro;
 };
@@ -159,6 +160,7 @@ bool SaidaLista::gravaPdf(const QString& caminho) {
     auto t = std::make_unique<Tarefa>();
     t->relatorio = copia();
     t->caminho = caminho;
+    t->feito = QStringLiteral("A lista foi salva em PDF");
     t->escreve = [](Tarefa& t) {
         return emArquivo(t.caminho, [&t](QSaveFile& f) {
             QPdfWriter pdf(&f);
@@ -176,6 +178,7 @@ bool SaidaLista::gravaPlanilha(const QString& caminho) {
     auto t = std::make_unique<Tarefa>();
     t->relatorio = copia();
     t->caminho = caminho;
+    t->feito = QStringLiteral("A lista foi exportada para planilha");
     t->escreve = [](Tarefa& t) {
         return emArquivo(t.caminho,
                          [&t](QSaveFile& f) { return escreveCsv(f, t.relatorio, t.progresso); });
@@ -288,6 +291,8 @@ void SaidaLista::concluiu() {
                                   ? QStringLiteral("A lista não pôde ser impressa: %1").arg(t->erro)
                                   : QStringLiteral("A lista não pôde ser gravada em %1: %2")
                                         .arg(QDir::toNativeSeparators(t->caminho), t->erro));
+    // The operator is told where the file is, with a way to its folder.
+    if (t->gravada && !t->caminho.isEmpty()) form_.mostraArquivoGravado(t->feito, t->caminho);
     emit terminou(t->gravada, t->caminho);
 }
 

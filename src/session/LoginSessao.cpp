@@ -157,6 +157,11 @@ void LoginSessao::montaPainel() {
     BotOkSenha = botao("BotOkSenha", QStringLiteral("OK"), 477, 175);
     BotCancSenha = botao("BotCancSenha", QStringLiteral("Cancela"), 477, 204);
 
+    nameAfterLabel(Label429, EditNome);
+    nameAfterLabel(Label430, EditSenhaU);
+    BotOkSenha->setToolTip(QStringLiteral("Entrar com este nome e senha (Enter na senha)"));
+    BotCancSenha->setToolTip(QStringLiteral("Fechar o programa (Esc)"));
+
     QWidget::setTabOrder(EditNome, EditSenhaU);
     QWidget::setTabOrder(EditSenhaU, BotOkSenha);
     QWidget::setTabOrder(BotOkSenha, BotCancSenha);

@@ -7,6 +7,7 @@
 
 #include "data/Cp1252.h"
 #include "data/Formats.h"
+#include "shell/AmountValidator.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 
@@ -323,6 +324,8 @@ DBEdit::DBEdit(Environment& env, RecordSet& set, std::string field, QWidget* par
         } else if (def.type == FieldType::String && def.size > 0) {
             setMaxLength(def.size);
         }
+        // An amount refuses, key by key, what can never be a number.
+        if (QValidator* v = AmountValidator::forField(def, this)) setValidator(v);
     }
     connect(this, &QLineEdit::textEdited, this, [this] { binding_.typed(); });
     binding_.follow([this] { show(); });
@@ -390,7 +393,10 @@ void DBEdit::focusInEvent(QFocusEvent* e) {
 
 void DBEdit::focusOutEvent(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
-    if (visit_.leave(this, *e, [this] { return commit(); })) runCallback(env_, onExit);
+    if (!visit_.leave(this, *e, [this] { return commit(); })) return;
+    leftBackwards_ = e->reason() == Qt::BacktabFocusReason;
+    runCallback(env_, onExit);
+    leftBackwards_ = false;
 }
 
 bool DBEdit::focusNextPrevChild(bool next) {

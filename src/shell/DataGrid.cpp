@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "data/Cp1252.h"
+#include "shell/AmountValidator.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 #include "shell/SortFilterRows.h"
@@ -28,6 +29,15 @@ void reportWriteError(Environment& env, const std::exception& e) {
     } else {
         reportError(env, e);
     }
+}
+
+// Ctrl+Tab forward, Ctrl+Shift+Tab back: the keys that leave a grid. Zero
+// for any other key.
+int leavingKey(const QKeyEvent& e) {
+    if (!(e.modifiers() & Qt::ControlModifier)) return 0;
+    if (e.key() == Qt::Key_Backtab) return -1;
+    if (e.key() == Qt::Key_Tab) return e.modifiers() & Qt::ShiftModifier ? -1 : 1;
+    return 0;
 }
 
 // Cell editors: a combo box for columns with a pick list, an edit box with
@@ -58,6 +68,7 @@ class DataDelegate : public QStyledItemDelegate {
             } else if (def.type == FieldType::String && def.size > 0) {
                 edit->setMaxLength(def.size);
             }
+            if (QValidator* v = AmountValidator::forField(def, edit)) edit->setValidator(v);
         }
         edit->setAlignment(col.alignment);
         Q_UNUSED(option);
@@ -110,6 +121,26 @@ class DataDelegate : public QStyledItemDelegate {
         }
         if (text == index.data(Qt::EditRole).toString()) return;  // unchanged: no edit
         model->setData(index, text, Qt::EditRole);
+    }
+
+    // The key that leaves the grid, typed in a cell being edited: the cell
+    // is written as Tab would write it, then the grid is left.
+    bool eventFilter(QObject* editor, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+            const int sentido = leavingKey(*static_cast<QKeyEvent*>(event));
+            auto* w = qobject_cast<QWidget*>(editor);
+            if (sentido != 0 && w) {
+                if (event->type() == QEvent::ShortcutOverride) {
+                    event->accept();
+                    return true;
+                }
+                emit commitData(w);
+                emit closeEditor(w, QAbstractItemDelegate::NoHint);
+                if (auto* grade = qobject_cast<DBGrid*>(parent())) grade->leave(sentido > 0);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(editor, event);
     }
 
   private:
@@ -403,11 +434,26 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
     });
 }
 
+void DBGrid::leave(bool forward) {
+    // Past the grid's own tab stepping, which would go on to the next cell.
+    QWidget::focusNextPrevChild(forward);
+}
+
 void DBGrid::keyPressEvent(QKeyEvent* e) {
+    if (const int sentido = leavingKey(*e)) {
+        leave(sentido > 0);
+        e->accept();
+        return;
+    }
     if (e->key() == Qt::Key_Escape && state() != QAbstractItemView::EditingState) {
         RecordSet& set = recordSet();
         if (set.state() == RecordSetState::Edit || set.state() == RecordSetState::Insert) {
             guarded(env_, [&] { set.cancel(); });
+            e->accept();
+            return;
+        }
+        if (escapeGoesBack_) {
+            leave(false);
             e->accept();
             return;
         }

@@ -85,7 +85,9 @@ class RecordSetModel : public QAbstractTableModel {
 // row in the grid moves the cursor (a pending edit of the row left is posted
 // first; if that fails, the grid stays on the row being edited). Esc abandons
 // the changes of the current row. A pop-up menu acts on the row it was opened
-// on: the right-click first makes that row current.
+// on: the right-click first makes that row current. Tab moves from cell to
+// cell; Ctrl+Tab and Ctrl+Shift+Tab leave the grid for the next and the
+// previous control (a cell being edited is written first).
 class DBGrid : public QTableView {
     Q_OBJECT
   public:
@@ -110,6 +112,12 @@ class DBGrid : public QTableView {
     SortFilterRows* rowView() const { return rows_; }
     // Back to the record set's own order, without the arrow.
     void clearSort();
+    // Leaves the grid for the next (or previous) control the operator can
+    // reach, as Ctrl+Tab (Ctrl+Shift+Tab) does.
+    void leave(bool forward);
+    // Esc with no row being edited goes back to the control before the grid
+    // (otherwise it goes on to the window's cancel button).
+    void setEscapeGoesBack(bool on) { escapeGoesBack_ = on; }
     // The grid's row of a record-set row (-1 when not shown), and back.
     int viewRow(int recordRow) const;
     int recordRow(const QModelIndex& viewIndex) const;
@@ -133,6 +141,7 @@ class DBGrid : public QTableView {
     SortFilterRows* rows_ = nullptr;
     QMenu* menu_ = nullptr;
     bool syncing_ = false;
+    bool escapeGoesBack_ = false;
     int pendingColumn_ = 0;  // the current column while the grid shows no row
 };
 
@@ -247,6 +256,9 @@ class DBEdit : public QLineEdit, public BoundCallbacks {
     // Puts `text` in the box as if the operator had typed it (the record set
     // goes into edit mode; the text is written when the box is left).
     void setTypedText(const QString& text);
+    // True while the box's leaving step runs for Shift+Tab: the operator is
+    // going back, and a step that sends the focus on leaves it where it went.
+    bool leftBackwards() const { return leftBackwards_; }
 
     // The Qt input mask for a record-set edit mask ("!99/99/00;1;_" gives
     // "00/00/99;_"); empty for none.
@@ -266,6 +278,7 @@ class DBEdit : public QLineEdit, public BoundCallbacks {
     FieldBinding binding_;
     QString emptyMaskText_;
     FocusVisit visit_;
+    bool leftBackwards_ = false;
 };
 
 // A combo box bound to one column; the program fills its item list. Typing or

@@ -1,13 +1,19 @@
 #include "shell/DesktopEnvironment.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 #include "shell/Termination.h"
 #include "suite/UsuarioSistema.h"
 
 namespace cp {
+
+bool DesktopEnvironment::openFolder(const QString& folder) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
 
 QString suiteDirFrom(const QString& brundeloHome) {
     QString dir = brundeloHome.isEmpty() ? QStringLiteral("/opt/brundelo") : brundeloHome;

@@ -21,6 +21,8 @@ class DesktopEnvironment : public Environment {
     // The login name of the session (getlogin), else the name of the
     // effective user (getpwuid).
     QString osUserName() const override;
+    // Through the desktop's handler of folders (QDesktopServices).
+    bool openFolder(const QString& folder) override;
 
   private:
     QString suiteDir_;

@@ -1,11 +1,15 @@
 #include "shell/JanelaPrincipal.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
 #include <stdexcept>
 
 #include "shell/DataWidgets.h"
+#include "shell/FocusChain.h"
 
 namespace cp {
 
@@ -31,10 +35,51 @@ void JanelaPrincipal::focusNext() {
     focusNextPrevChild(true);
 }
 
+bool JanelaPrincipal::focusNextPrevChild(bool next) {
+    QWidget* atual = focusWidget();
+    if (!atual) return QMainWindow::focusNextPrevChild(next);
+    QWidget* proximo = nextReachable(atual, next);
+    if (!proximo) return false;
+    proximo->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
 void JanelaPrincipal::mostraSituacao(const QString& texto) {
     QStatusBar* barra = statusBar();
     barra->setSizeGripEnabled(false);  // the window keeps its size
     barra->showMessage(texto, 6000);
+}
+
+void JanelaPrincipal::mostraArquivoGravado(const QString& oQue, const QString& caminho) {
+    QStatusBar* barra = statusBar();
+    barra->setSizeGripEnabled(false);
+    if (!situacaoArquivo_) {
+        situacaoArquivo_ = new QLabel(barra);
+        situacaoArquivo_->setObjectName(QStringLiteral("SituacaoArquivo"));
+        situacaoArquivo_->setTextFormat(Qt::PlainText);
+        situacaoArquivo_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        botaoAbrirPasta_ = new QPushButton(QStringLiteral("Abrir a pasta"), barra);
+        botaoAbrirPasta_->setObjectName(QStringLiteral("BotAbrirPasta"));
+        botaoAbrirPasta_->setAutoDefault(false);
+        barra->addWidget(situacaoArquivo_, 1);
+        barra->addWidget(botaoAbrirPasta_);
+        connect(botaoAbrirPasta_, &QPushButton::clicked, this, [this] {
+            if (!env.openFolder(pastaGravada_))
+                env.showMessage(QStringLiteral("A pasta %1 não pôde ser aberta.")
+                                    .arg(QDir::toNativeSeparators(pastaGravada_)));
+        });
+    }
+    const QFileInfo arquivo(caminho);
+    pastaGravada_ = arquivo.absolutePath();
+    barra->clearMessage();
+    situacaoArquivo_->setText(
+        QStringLiteral("%1: %2").arg(oQue, QDir::toNativeSeparators(arquivo.absoluteFilePath())));
+    situacaoArquivo_->setAccessibleName(situacaoArquivo_->text());
+    botaoAbrirPasta_->setToolTip(
+        QStringLiteral("Abre a pasta %1").arg(QDir::toNativeSeparators(pastaGravada_)));
+    situacaoArquivo_->show();
+    botaoAbrirPasta_->show();
+    barra->show();
 }
 
 void JanelaPrincipal::keyPressEvent(QKeyEvent* e) {

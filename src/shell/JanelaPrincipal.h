@@ -37,6 +37,13 @@ class JanelaPrincipal : public QMainWindow {
     // digitável copiada."), gone after a few seconds. The bar appears with
     // the first word; nothing of the panel lies so low.
     void mostraSituacao(const QString& texto);
+    // A file the program has just written, named in the status bar
+    // ("A lista foi salva em PDF: /home/.../Contas a Pagar.pdf") with the
+    // button "Abrir a pasta", which shows its folder; it stays until the
+    // next file.
+    void mostraArquivoGravado(const QString& oQue, const QString& caminho);
+    QLabel* situacaoArquivo() const { return situacaoArquivo_; }
+    QPushButton* botaoAbrirPasta() const { return botaoAbrirPasta_; }
 
     // The due list's grid, where the operator lands after the login when the
     // current account has no payment condition; nullptr while there is none.
@@ -83,6 +90,9 @@ class JanelaPrincipal : public QMainWindow {
 
   protected:
     void keyPressEvent(QKeyEvent* e) override;
+    // Tab, Shift+Tab and Enter pass over the controls that are hidden,
+    // disabled or covered by another one (shell/FocusChain.h).
+    bool focusNextPrevChild(bool next) override;
 
     bool activated_ = false;
     bool activationCompleted_ = false;
@@ -92,6 +102,9 @@ class JanelaPrincipal : public QMainWindow {
   private:
     QPushButton* cancelButton_ = nullptr;
     QPushButton* defaultButton_ = nullptr;
+    QLabel* situacaoArquivo_ = nullptr;
+    QPushButton* botaoAbrirPasta_ = nullptr;
+    QString pastaGravada_;
 };
 
 }  // namespace cp

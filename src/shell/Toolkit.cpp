@@ -1,6 +1,9 @@
 #include "shell/Toolkit.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPalette>
 #include <QPointer>
 #include <QWidget>
@@ -41,6 +44,21 @@ void setFontColor(QWidget* w, const QColor& c) {
     p.setColor(QPalette::ButtonText, c);
     p.setColor(QPalette::Text, c);
     w->setPalette(p);
+}
+
+void nameField(QWidget* field, const QString& name) {
+    field->setAccessibleName(name);
+    if (auto* caixa = qobject_cast<QComboBox*>(field); caixa && caixa->lineEdit())
+        caixa->lineEdit()->setAccessibleName(name);
+}
+
+void nameAfterLabel(QLabel* label, QWidget* field) {
+    label->setBuddy(field);
+    QString nome = label->text();
+    nome.remove(QLatin1Char('&'));
+    nome = nome.trimmed();
+    if (nome.endsWith(QLatin1Char(':'))) nome.chop(1);
+    nameField(field, nome.trimmed());
 }
 
 QColor fontColor(const QWidget* w) { return w->palette().color(QPalette::ButtonText); }

@@ -9,6 +9,7 @@
 
 #include "suite/Environment.h"
 
+class QLabel;
 class QWidget;
 
 namespace cp {
@@ -26,6 +27,13 @@ inline const QColor kWhite{0xFF, 0xFF, 0xFF};
 QFont suiteFont(const QString& family, int pixelSize, bool bold = false);
 // The same by point size (Times New Roman 12 points in the login box).
 QFont suiteFontPt(const QString& family, int pointSize, bool bold = false);
+
+// The name a screen reader gives `field` is the caption of its label, without
+// the "&" of an accelerator and the ":" at its end; the label becomes the
+// field's buddy. A combo box's edit part takes the same name.
+void nameAfterLabel(QLabel* label, QWidget* field);
+// The same with a name of its own, for a field whose label says less ("a").
+void nameField(QWidget* field, const QString& name);
 
 // Font colour of a label, button or panel caption.
 void setFontColor(QWidget* w, const QColor& c);

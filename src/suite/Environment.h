@@ -40,6 +40,13 @@ class Environment {
 
     // The name of the user logged on to the operating system.
     virtual QString osUserName() const = 0;
+
+    // Shows `folder` in the system's file manager; false when it could not
+    // be opened (an environment without a desktop opens nothing).
+    virtual bool openFolder(const QString& folder) {
+        (void)folder;
+        return false;
+    }
 };
 
 }  // namespace cp

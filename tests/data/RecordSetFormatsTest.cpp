@@ -76,6 +76,16 @@ TEST_F(NumberFormats, ReadingScaledNumbers) {
     EXPECT_FALSE(parseScaled("1234567890123456789", 2));
 }
 
+TEST_F(NumberFormats, ThousandsAreReadOnlyInGroupsOfThree) {
+    EXPECT_EQ(parseScaled("1.234,56", 2), 123456);
+    EXPECT_EQ(parseScaled("1.234.567", 2), 123456700);
+    EXPECT_EQ(parseScaled("-12.345,6", 2), -1234560);
+    EXPECT_EQ(parseScaled("1234,56", 2), 123456);
+    for (const char* errado : {"1.23", "1.2345", "1234.567", ".123", "1..234", "1.234.", "1,234.5",
+                               "1.23,45", "1,2.345"})
+        EXPECT_FALSE(parseScaled(errado, 2)) << errado;
+}
+
 TEST_F(NumberFormats, ReadingIntegersKeepsTo32Bits) {
     EXPECT_EQ(parseInteger(" 42"), 42);
     EXPECT_EQ(parseInteger("-2147483648"), -2147483648LL);

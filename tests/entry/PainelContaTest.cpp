@@ -103,14 +103,44 @@ TEST_F(Conta, AFieldThatRefusesItsTextKeepsTheFocusOnEnter) {
     abreConta();
     c().DBEdit11->setFocus();
     c().DBEdit11->selectAll();
-    QTest::keyClicks(c().DBEdit11, QStringLiteral("12x"));
+    // Thousands left short: a number still being typed, refused when left.
+    QTest::keyClicks(c().DBEdit11, QStringLiteral("1.2"));
     QTest::keyClick(c().DBEdit11, Qt::Key_Return);
     EXPECT_EQ(QApplication::focusWidget(), c().DBEdit11);
     ASSERT_EQ(env.messages.size(), 1);
-    EXPECT_TRUE(env.messages[0].contains(QStringLiteral("12x")));
+    EXPECT_TRUE(env.messages[0].contains(QStringLiteral("'1.2'"))) << env.messages[0].toStdString();
     // Esc gives back the stored total.
     QTest::keyClick(c().DBEdit11, Qt::Key_Escape);
     EXPECT_EQ(c().DBEdit11->text(), QStringLiteral("1500,00"));
+}
+
+TEST_F(Conta, ValorEmReaisTakesAmountsAsPeopleTypeThemAndRefusesOtherKeysAsTheyArePressed) {
+    abreConta();
+    DBEdit* valor = c().DBEdit11;
+    struct Caso {
+        QString teclas;
+        QString fica;  // what the box holds after the keys
+        std::int64_t centavos;
+    } casos[] = {
+        {QStringLiteral("1.234,56"), QStringLiteral("1.234,56"), 123456},
+        {QStringLiteral("1234,56"), QStringLiteral("1234,56"), 123456},
+        {QStringLiteral("1234"), QStringLiteral("1234"), 123400},
+        // A letter, a second comma and a third decimal never get in.
+        {QStringLiteral("12a,3,4"), QStringLiteral("12,34"), 1234},
+        {QStringLiteral("7,999"), QStringLiteral("7,99"), 799},
+        {QStringLiteral("R$ 5"), QStringLiteral("5"), 500},
+        {QStringLiteral("12345.6"), QStringLiteral("123456"), 12345600},
+    };
+    for (const Caso& k : casos) {
+        valor->setFocus();
+        valor->selectAll();
+        QTest::keyClicks(valor, k.teclas);
+        EXPECT_EQ(valor->text(), k.fica) << k.teclas.toStdString();
+        QTest::keyClick(valor, Qt::Key_Return);
+        EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('|').toStdString();
+        EXPECT_EQ(dm->CONTASPR.field("VALORTOTAL").asMoney(), k.centavos) << k.teclas.toStdString();
+        env.messages.clear();
+    }
 }
 
 TEST_F(Conta, DescricaoWithTextIsLeftAlone) {

@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QProcess>
 #include <QProgressDialog>
@@ -412,6 +414,30 @@ TEST_F(SaidaListaTeste, AnEmptyListGivesHeadersAndZeroTotals) {
     const QStringList t = textoPdf(pdf);
     EXPECT_TRUE(t.contains(QStringLiteral("Nenhuma parcela nesta lista.")));
     EXPECT_EQ(t.last(), QStringLiteral("BRUNDELO - Financeiro página 1 de 1"));
+}
+
+TEST_F(SaidaListaTeste, AWrittenFileIsNamedInTheStatusBarWithAWayToItsFolder) {
+    periodo(d1Mar, d31Mar);
+    abreLista();
+    EXPECT_EQ(form->situacaoArquivo(), nullptr) << "nothing written yet";
+    const QString csv = pasta.filePath(QStringLiteral("lista.csv"));
+    ASSERT_TRUE(grava(false, csv));
+    ASSERT_TRUE(form->situacaoArquivo());
+    EXPECT_TRUE(form->situacaoArquivo()->isVisible());
+    EXPECT_EQ(form->situacaoArquivo()->text(),
+              QStringLiteral("A lista foi exportada para planilha: ") + csv);
+    form->botaoAbrirPasta()->click();
+    EXPECT_EQ(env.openedFolders, QStringList{QFileInfo(csv).absolutePath()});
+
+    const QString pdf = pasta.filePath(QStringLiteral("lista.pdf"));
+    ASSERT_TRUE(grava(true, pdf));
+    EXPECT_EQ(form->situacaoArquivo()->text(), QStringLiteral("A lista foi salva em PDF: ") + pdf);
+    // A copy that could not be written is not announced as saved.
+    const QString semPasta = pasta.filePath(QStringLiteral("nao-existe/lista.csv"));
+    EXPECT_FALSE(grava(false, semPasta));
+    EXPECT_FALSE(form->situacaoArquivo()->text().contains(semPasta));
+    ASSERT_EQ(env.messages.size(), 1);
+    EXPECT_TRUE(env.messages[0].contains(semPasta));
 }
 
 TEST_F(SaidaListaTeste, AHundredThousandRowsAreWrittenInTheBackgroundAndCanBeCancelled) {

@@ -263,8 +263,11 @@ TEST_F(RecordSetRead, FieldsReadAndSetThroughTheirTypes) {
         return std::string("no error");
     };
     EXPECT_EQ(message("NPEDIDO", "12x"), "'12x' is not a valid integer value for field 'NPEDIDO'");
-    EXPECT_EQ(message("VALORTOTAL", "1.234,5"),
-              "'1.234,5' is not a valid floating point value for field 'VALORTOTAL'");
+    // Thousands are read in groups of three, and only so.
+    EXPECT_EQ(message("VALORTOTAL", "1.234,5"), "no error");
+    EXPECT_EQ(rs.field("VALORTOTAL").asMoney(), 123450);
+    EXPECT_EQ(message("VALORTOTAL", "1.23,5"),
+              "'1.23,5' is not a valid floating point value for field 'VALORTOTAL'");
     // DECIMAL(15,2) holds thirteen digits before the comma, no more.
     EXPECT_EQ(message("VALORTOTAL", "12345678901234"),
               "'12345678901234' is not a valid floating point value for field 'VALORTOTAL'");

@@ -22,6 +22,11 @@ class TestEnvironment : public Environment {
     QDateTime now() const override { return now_; }
     QString suiteDir() const override { return suiteDir_; }
     QString osUserName() const override { return user_; }
+    // Recorded in `openedFolders`; opens nothing.
+    bool openFolder(const QString& folder) override {
+        openedFolders << folder;
+        return true;
+    }
 
     void setNow(const QDateTime& t) { now_ = t; }
     void setUser(const QString& u) { user_ = u; }
@@ -30,6 +35,7 @@ class TestEnvironment : public Environment {
     bool suiteFileExists(const QString& name) const;
 
     QStringList messages;
+    QStringList openedFolders;
     // Runs when a message is shown, after it was recorded (to answer it, or
     // to act while a "modal" message is up).
     std::function<void(const QString&)> onMessage;
