@@ -66,29 +66,26 @@ class TerminoEmCadaEstado : public ::testing::TestWithParam<bool> {
     // process at a time.
     void solta() { servidor ? servidor->release() : embutido->release(); }
 
-    std::int64_t um(const std::string& sql) {
-        std::int64_t v = -1;
+    // The first column of the first row of `sql`, read by `le`; `nada` when
+    // there is no row or it is null.
+    template <class T, class Le>
+    T primeiro(const std::string& sql, T nada, Le le) {
+        T v = nada;
         {
             fb::Transaction tr = compartilhado().startTransaction();
             fb::Cursor cur = tr.open(sql);
-            if (cur.fetch() && !cur.isNull(0)) v = cur.asInt64(0);
+            if (cur.fetch() && !cur.isNull(0)) v = le(cur);
             cur.close();
             tr.commit();
         }
         solta();
         return v;
     }
+    std::int64_t um(const std::string& sql) {
+        return primeiro<std::int64_t>(sql, -1, [](fb::Cursor& c) { return c.asInt64(0); });
+    }
     std::string texto(const std::string& sql) {
-        std::string v;
-        {
-            fb::Transaction tr = compartilhado().startTransaction();
-            fb::Cursor cur = tr.open(sql);
-            if (cur.fetch() && !cur.isNull(0)) v = cur.asText(0);
-            cur.close();
-            tr.commit();
-        }
-        solta();
-        return v;
+        return primeiro<std::string>(sql, {}, [](fb::Cursor& c) { return c.asText(0); });
     }
 
     struct Execucao {
@@ -156,7 +153,7 @@ TEST_P(TerminoEmCadaEstado, TheIdleListEndsInOrderEveryTime) {
     }
 }
 
-TEST_P(TerminoEmCadaEstado, WhatIsTypedIsWrittenAndAGenerationIsWholeOrAbsent) {
+TEST_P(TerminoEmCadaEstado, WhatIsTypedIsWrittenAndAGenerationUnderWayIsFinished) {
     for (int sinal : kSinais) {
         SCOPED_TRACE(::strsignal(sinal));
         for (const char* roteiro : {"detalhes", "mensagem"}) {
