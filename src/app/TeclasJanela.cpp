@@ -15,6 +15,7 @@
 #include "shell/ButtonKey.h"
 #include "shell/ErrorHandler.h"
 #include "shell/FocusChain.h"
+#include "shell/Toolkit.h"
 
 namespace cp {
 namespace {
@@ -63,9 +64,8 @@ QString TeclasJanela::textoAjuda() const {
     Linhas linhas;
     const auto botao = [&](QPushButton* b, const QString& oQue) {
         if (!isReachable(b)) return;
-        QString legenda = b->text();
-        legenda.remove(QLatin1Char('&'));
-        linhas.push_back({buttonKeyText(b), QStringLiteral("\"%1\": %2").arg(legenda, oQue)});
+        linhas.push_back(
+            {buttonKeyText(b), QStringLiteral("\"%1\": %2").arg(plainCaption(b->text()), oQue)});
     };
     if (form_.listaVisivel()) {
         ListaContas& lista = *form_.lista;

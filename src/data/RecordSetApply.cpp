@@ -371,10 +371,9 @@ int RecordSet::applyOnce(fb::Transaction& tr, int maxErrors, std::vector<bool>& 
             try {
                 companionWrite(tr, entry);
             } catch (const std::exception& e) {
-                emPartes = tr.takeDeferredSavepoint();
-                refuse(e);
+                refuse(e);  // a lost connection goes on, its transaction with it
             }
-            emPartes = tr.takeDeferredSavepoint() || emPartes;
+            emPartes = tr.takeDeferredSavepoint();
         }
         if (entry.failure == ApplyFailure::None) writeChange(tr, entry, tooMany);
         written[i] = entry.failure == ApplyFailure::None;

@@ -5,6 +5,7 @@
 
 #include "shell/DataWidgets.h"
 #include "shell/FocusChain.h"
+#include "shell/Toolkit.h"
 
 namespace cp {
 namespace {
@@ -41,8 +42,7 @@ QString buttonKeyText(const QPushButton* button) {
 
 void updateButtonKeyTip(QPushButton* button) {
     const QString tecla = buttonKeyText(button);
-    QString legenda = button->text();
-    legenda.remove(QLatin1Char('&'));
+    const QString legenda = plainCaption(button->text());
     button->setToolTip(tecla.isEmpty() ? legenda : QStringLiteral("%1 (%2)").arg(legenda, tecla));
 }
 

@@ -46,6 +46,8 @@ void setFontColor(QWidget* w, const QColor& c) {
     w->setPalette(p);
 }
 
+QString plainCaption(QString caption) { return caption.remove(QLatin1Char('&')); }
+
 void nameField(QWidget* field, const QString& name) {
     field->setAccessibleName(name);
     if (auto* caixa = qobject_cast<QComboBox*>(field); caixa && caixa->lineEdit())
@@ -54,9 +56,7 @@ void nameField(QWidget* field, const QString& name) {
 
 void nameAfterLabel(QLabel* label, QWidget* field) {
     label->setBuddy(field);
-    QString nome = label->text();
-    nome.remove(QLatin1Char('&'));
-    nome = nome.trimmed();
+    QString nome = plainCaption(label->text()).trimmed();
     if (nome.endsWith(QLatin1Char(':'))) nome.chop(1);
     nameField(field, nome.trimmed());
 }

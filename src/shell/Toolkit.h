@@ -28,6 +28,9 @@ QFont suiteFont(const QString& family, int pixelSize, bool bold = false);
 // The same by point size (Times New Roman 12 points in the login box).
 QFont suiteFontPt(const QString& family, int pointSize, bool bold = false);
 
+// A caption as it is read: without the "&" that marks its accelerator.
+QString plainCaption(QString caption);
+
 // The name a screen reader gives `field` is the caption of its label, without
 // the "&" of an accelerator and the ":" at its end; the label becomes the
 // field's buddy. A combo box's edit part takes the same name.
