@@ -11,19 +11,18 @@ QString linhaAreaOperador(const QString& area, const QString& operador) {
     return QStringLiteral("Área de trabalho: %1    Operador: %2").arg(area, operador);
 }
 
-PaginaCopia::PaginaCopia(QPainter& p, double largura, double altura, double ponto)
-    : p_(p), largura_(largura), altura_(altura), ponto_(ponto) {
+PaginaCopia::PaginaCopia(QPaintDevice& medida, double largura, double altura, double ponto)
+    : largura_(largura), altura_(altura), ponto_(ponto) {
     info_ = QFont(QStringLiteral("Arial"));
     info_.setPointSizeF(9);
     titulo_ = info_;
     titulo_.setPointSizeF(14);
     titulo_.setBold(true);
-    linhaInfo_ = QFontMetricsF(info_, p.device()).height() * 1.3;
-    linhaTitulo_ = QFontMetricsF(titulo_, p.device()).height() * 1.2;
+    linhaInfo_ = QFontMetricsF(info_, &medida).height() * 1.3;
+    linhaTitulo_ = QFontMetricsF(titulo_, &medida).height() * 1.2;
 }
 
-double PaginaCopia::cabecalho(const CabecalhoCopia& c) {
-    QPainter& p = p_;
+double PaginaCopia::cabecalho(QPainter& p, const CabecalhoCopia& c) const {
     p.setPen(Qt::black);
     p.setFont(titulo_);
     p.drawText(QRectF(0, 0, largura_, linhaTitulo_), Qt::AlignLeft | Qt::AlignVCenter, c.titulo);
@@ -42,8 +41,7 @@ double PaginaCopia::cabecalho(const CabecalhoCopia& c) {
     return y + 2 * ponto_;
 }
 
-void PaginaCopia::rodape(int pagina, int paginas) {
-    QPainter& p = p_;
+void PaginaCopia::rodape(QPainter& p, int pagina, int paginas) const {
     const double y = altura_ - linhaInfo_;
     p.setPen(QPen(Qt::black, 0.4 * ponto_));
     p.drawLine(QPointF(0, y - 2 * ponto_), QPointF(largura_, y - 2 * ponto_));

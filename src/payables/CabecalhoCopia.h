@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QString>
 
+class QPaintDevice;
 class QPainter;
 
 namespace cp {
@@ -25,19 +26,19 @@ QString linhaAreaOperador(const QString& area, const QString& operador);
 // Fonts and line heights of the head and foot on a device.
 class PaginaCopia {
   public:
+    // Measured on `medida` (the page's device, or one of its resolution);
     // `ponto`: device pixels per typographic point.
-    PaginaCopia(QPainter& p, double largura, double altura, double ponto);
+    PaginaCopia(QPaintDevice& medida, double largura, double altura, double ponto);
 
     // Paints the head; returns where the page's body begins.
-    double cabecalho(const CabecalhoCopia& c);
-    void rodape(int pagina, int paginas);
+    double cabecalho(QPainter& p, const CabecalhoCopia& c) const;
+    void rodape(QPainter& p, int pagina, int paginas) const;
     // The height the foot takes at the bottom of the page.
     double alturaRodape() const { return linhaInfo_ + 4 * ponto_; }
     // Where the body begins, without painting.
     double topoCorpo() const { return linhaTitulo_ + 2 * linhaInfo_ + 4 * ponto_; }
 
   private:
-    QPainter& p_;
     double largura_, altura_, ponto_;
     QFont titulo_, info_;
     double linhaTitulo_ = 0, linhaInfo_ = 0;

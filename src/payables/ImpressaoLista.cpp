@@ -16,6 +16,7 @@
 #include "data/Formats.h"
 #include "logic/ListaSql.h"
 #include "payables/CabecalhoCopia.h"
+#include "payables/FormasTexto.h"
 #include "payables/RelatorioLista.h"
 
 namespace cp {
@@ -79,47 +80,55 @@ QString parcelas(int n) {
     return n == 1 ? QStringLiteral("1 parcela") : QStringLiteral("%1 parcelas").arg(n);
 }
 
-class Desenho {
+}  // namespace
+
+class CopiaLista::Desenho {
   public:
-    Desenho(QPagedPaintDevice& device, const RelatorioLista& r)
-        : device_(device), r_(r), porDia_(subtotaisPorVencimento(r.linhas)) {
+    Desenho(const RelatorioLista& r, QPaintDevice& medida)
+        : r_(r),
+          porDia_(subtotaisPorVencimento(r.linhas)),
+          corpo_(fonte(false)),
+          negrito_(fonte(true)),
+          formasCorpo_(corpo_, &medida),
+          formasNegrito_(negrito_, &medida),
+          ponto_(medida.logicalDpiY() / 72.0),
+          largura_(medida.width()),
+          altura_(medida.height()),
+          pagina_(medida, largura_, altura_, ponto_) {
         if (!r.linhas.empty()) porFornecedor_ = subtotaisPorFornecedor(r.linhas);
         montaEntradas();
+        linha_ = formasCorpo_.medida().height() * 1.3;
+        // The body begins under the shared head, its column titles first.
+        topoCorpo_ = pagina_.topoCorpo() + linha_ + pt(2);
+        porPagina_ = std::max(
+            1, static_cast<int>((altura_ - topoCorpo_ - pagina_.alturaRodape()) / linha_));
+        posicoes(kColunas, kNumColunas, 1.0, colunas_);
+        posicoes(kColunasFornecedor, kNumColunasFornecedor, 0.62, colunasFornecedor_);
     }
 
-    bool desenha(Progresso& progresso) {
-        QPainter p;
-        if (!p.begin(&device_))
-            throw std::runtime_error("O arquivo ou a impressora não aceitou a cópia da lista.");
+    int entradas() const { return static_cast<int>(entradas_.size()); }
+    int paginas() const { return std::max(1, (entradas() + porPagina_ - 1) / porPagina_); }
+    int entradasAte(int pg) const { return std::min(entradas(), (pg + 1) * porPagina_); }
+    QSizeF tamanho() const { return {largura_, altura_}; }
+
+    void pagina(QPainter& p, int pg) {
         p_ = &p;
-        medidas();
-        PaginaCopia pagina(p, largura_, altura_, pt(1));
-        pagina_ = &pagina;
-        const int total = static_cast<int>(entradas_.size());
-        const int paginas = std::max(1, (total + porPagina_ - 1) / porPagina_);
-        progresso.total = total;
-        for (int pg = 0; pg < paginas; ++pg) {
-            if (progresso.cancelado) {
-                // A printer drops the job instead of printing what was painted.
-                if (auto* impressora = dynamic_cast<QPrinter*>(&device_)) impressora->abort();
-                p.end();
-                return false;
-            }
-            if (pg > 0 && !device_.newPage())
-                throw std::runtime_error("O arquivo ou a impressora não aceitou uma nova página.");
-            const int de = pg * porPagina_, ate = std::min(total, de + porPagina_);
-            cabecalho(de < ate ? entradas_[static_cast<std::size_t>(de)].tipo : Item::SemLinhas);
-            for (int i = de; i < ate; ++i)
-                entrada(entradas_[static_cast<std::size_t>(i)], topoCorpo_ + (i - de) * linha_);
-            rodape(pg + 1, paginas);
-            progresso.feito = ate;
-            if (progresso.aCadaPasso) progresso.aCadaPasso();
-        }
-        if (!p.end()) throw std::runtime_error("A cópia da lista não pôde ser concluída.");
-        return true;
+        const int de = pg * porPagina_, ate = entradasAte(pg);
+        cabecalho(de < ate ? entradas_[static_cast<std::size_t>(de)].tipo : Item::SemLinhas);
+        for (int i = de; i < ate; ++i)
+            entrada(entradas_[static_cast<std::size_t>(i)], topoCorpo_ + (i - de) * linha_);
+        pagina_.rodape(p, pg + 1, paginas());
+        p_ = nullptr;
     }
 
   private:
+    static QFont fonte(bool negrito) {
+        QFont f(QStringLiteral("Arial"));
+        f.setPointSizeF(8);
+        f.setBold(negrito);
+        return f;
+    }
+
     void montaEntradas() {
         const int n = static_cast<int>(r_.linhas.size());
         entradas_.reserve(static_cast<std::size_t>(n) + porDia_.size() + porFornecedor_.size() + 8);
@@ -144,28 +153,7 @@ class Desenho {
         entradas_.push_back({Item::TotalPago, 0});
     }
 
-    double pt(double pontos) const { return pontos * device_.logicalDpiY() / 72.0; }
-
-    void medidas() {
-        largura_ = device_.width();
-        altura_ = device_.height();
-        corpo_ = QFont(QStringLiteral("Arial"));
-        corpo_.setPointSizeF(8);
-        negrito_ = corpo_;
-        negrito_.setBold(true);
-        medidaCorpo_ = QFontMetricsF(corpo_, &device_);
-        medidaNegrito_ = QFontMetricsF(negrito_, &device_);
-        linha_ = medidaCorpo_.height() * 1.3;
-        {
-            // The body begins under the shared head, its column titles first.
-            PaginaCopia pagina(*p_, largura_, altura_, pt(1));
-            topoCorpo_ = pagina.topoCorpo() + linha_ + pt(2);
-            rodape_ = pagina.alturaRodape();
-        }
-        porPagina_ = std::max(1, static_cast<int>((altura_ - topoCorpo_ - rodape_) / linha_));
-        posicoes(kColunas, kNumColunas, 1.0, colunas_);
-        posicoes(kColunasFornecedor, kNumColunasFornecedor, 0.62, colunasFornecedor_);
-    }
+    double pt(double pontos) const { return pontos * ponto_; }
 
     // Left edges of the columns (and the right edge last) over `fracao` of
     // the page width.
@@ -177,51 +165,43 @@ class Desenho {
     }
 
     // One cell: the text within [x0, x1] on the line at y, cut with "…" when
-    // it does not fit. Placed from the font's measures rather than laid out
-    // in a box, which keeps a long list quick to paint.
-    void texto(double x0, double x1, double y, Qt::Alignment a, const QString& t) {
+    // it does not fit; laid out once however often it recurs.
+    void texto(double x0, double x1, double y, Qt::Alignment a, const QString& t,
+               bool negrito = false) {
         if (t.isEmpty()) return;
-        const QFontMetricsF& fm = p_->font().bold() ? medidaNegrito_ : medidaCorpo_;
-        const double folga = pt(2), caixa = x1 - x0 - 2 * folga;
-        double w = fm.horizontalAdvance(t);
-        QString cabe;
-        if (w > caixa) {
-            cabe = fm.elidedText(t, Qt::ElideRight, caixa);
-            w = fm.horizontalAdvance(cabe);
-        }
+        FormasTexto& formas = negrito ? formasNegrito_ : formasCorpo_;
+        const double folga = pt(2);
+        const FormasTexto::Forma& f = formas.cabendo(t, x1 - x0 - 2 * folga);
         double x = x0 + folga;
         if (a & Qt::AlignRight)
-            x = x1 - folga - w;
+            x = x1 - folga - f.largura;
         else if (a & Qt::AlignHCenter)
-            x = x0 + (x1 - x0 - w) / 2;
-        const double base = y + (linha_ - fm.height()) / 2 + fm.ascent();
-        p_->drawText(QPointF(x, base), cabe.isNull() ? t : cabe);
+            x = x0 + (x1 - x0 - f.largura) / 2;
+        const QFontMetricsF& fm = formas.medida();
+        FormasTexto::desenha(*p_, QPointF(x, y + (linha_ - fm.height()) / 2 + fm.ascent()), f);
     }
 
     void cabecalho(Item primeira) {
         QPainter& p = *p_;
-        double y = pagina_->cabecalho({r_.titulo, r_.emitidoEm,
-                                       QStringLiteral("Período: %1 a %2    Exibição: %3")
-                                           .arg(dataCompleta(r_.inicio), dataCompleta(r_.fim),
-                                                textoExibicao(r_.apenasAPagar)),
-                                       linhaAreaOperador(r_.areaTrabalho, r_.operador)});
+        double y = pagina_.cabecalho(p, {r_.titulo, r_.emitidoEm,
+                                         QStringLiteral("Período: %1 a %2    Exibição: %3")
+                                             .arg(dataCompleta(r_.inicio), dataCompleta(r_.fim),
+                                                  textoExibicao(r_.apenasAPagar)),
+                                         linhaAreaOperador(r_.areaTrabalho, r_.operador)});
 
         const bool lista =
             primeira == Item::Linha || primeira == Item::SubtotalDia || primeira == Item::SemLinhas;
         const bool fornecedores = primeira == Item::Fornecedor;
         if (!lista && !fornecedores) return;
-        p.setFont(negrito_);
         const auto& x = lista ? colunas_ : colunasFornecedor_;
         const Coluna* c = lista ? kColunas : kColunasFornecedor;
         const int n = lista ? kNumColunas : kNumColunasFornecedor;
         for (int i = 0; i < n; ++i)
             texto(x[static_cast<std::size_t>(i)], x[static_cast<std::size_t>(i) + 1], y,
-                  c[i].alinhamento, QString::fromUtf16(c[i].titulo));
+                  c[i].alinhamento, QString::fromUtf16(c[i].titulo), true);
         p.setPen(QPen(Qt::black, pt(0.4)));
         p.drawLine(QPointF(0, y + linha_), QPointF(x.back(), y + linha_));
     }
-
-    void rodape(int pagina, int paginas) { pagina_->rodape(pagina, paginas); }
 
     double x(int col) const { return colunas_[static_cast<std::size_t>(col)]; }
 
@@ -231,7 +211,6 @@ class Desenho {
         switch (e.tipo) {
             case Item::Linha: {
                 const LinhaLista& l = r_.linhas[static_cast<std::size_t>(e.indice)];
-                p.setFont(corpo_);
                 const QString v[kNumColunas] = {
                     dataCompleta(l.vencimento),      fromCp1252(l.descricao),
                     fromCp1252(l.fornecedor),        fromCp1252(l.notaFiscal),
@@ -246,40 +225,36 @@ class Desenho {
             case Item::SubtotalDia: {
                 const Subtotal& s = porDia_[static_cast<std::size_t>(e.indice)];
                 p.fillRect(QRectF(0, y, colunas_.back(), linha_), QColor(0xEE, 0xEE, 0xEE));
-                p.setFont(negrito_);
                 texto(x(1), x(kColParc), y, kE,
                       QStringLiteral("Subtotal de %1 (%2)")
-                          .arg(dataCompleta(s.vencimento), parcelas(s.parcelas)));
+                          .arg(dataCompleta(s.vencimento), parcelas(s.parcelas)),
+                      true);
                 texto(x(kColParc - 1), x(kColValor + 1), y, kD,
-                      QStringLiteral("A pagar: ") + valorImpresso(s.aPagar));
+                      QStringLiteral("A pagar: ") + valorImpresso(s.aPagar), true);
                 texto(x(kColPagoEm), x(kColPago + 1), y, kD,
-                      QStringLiteral("Pago: ") + valorImpresso(s.pago));
+                      QStringLiteral("Pago: ") + valorImpresso(s.pago), true);
                 break;
             }
             case Item::SemLinhas:
-                p.setFont(corpo_);
                 texto(0, largura_, y, kE, QStringLiteral("Nenhuma parcela nesta lista."));
                 break;
             case Item::Branco:
                 break;
             case Item::TituloFornecedores:
-                p.setFont(negrito_);
-                texto(0, largura_, y, kE, QStringLiteral("Subtotais por fornecedor"));
+                texto(0, largura_, y, kE, QStringLiteral("Subtotais por fornecedor"), true);
                 break;
             case Item::CabecalhoFornecedores: {
-                p.setFont(negrito_);
                 const auto& xf = colunasFornecedor_;
                 for (int i = 0; i < kNumColunasFornecedor; ++i)
                     texto(xf[static_cast<std::size_t>(i)], xf[static_cast<std::size_t>(i) + 1], y,
                           kColunasFornecedor[i].alinhamento,
-                          QString::fromUtf16(kColunasFornecedor[i].titulo));
+                          QString::fromUtf16(kColunasFornecedor[i].titulo), true);
                 p.setPen(QPen(Qt::black, pt(0.4)));
                 p.drawLine(QPointF(0, y + linha_), QPointF(xf.back(), y + linha_));
                 break;
             }
             case Item::Fornecedor: {
                 const Subtotal& s = porFornecedor_[static_cast<std::size_t>(e.indice)];
-                p.setFont(corpo_);
                 const auto& xf = colunasFornecedor_;
                 const QString v[kNumColunasFornecedor] = {
                     fromCp1252(s.fornecedor), QString::number(s.parcelas), valorImpresso(s.aPagar),
@@ -290,36 +265,43 @@ class Desenho {
                 break;
             }
             case Item::TotalAPagar:
-                p.setFont(negrito_);
                 texto(0, largura_, y, kE,
-                      QStringLiteral("Total a pagar: ") + textoTotal(r_.totalAPagar));
+                      QStringLiteral("Total a pagar: ") + textoTotal(r_.totalAPagar), true);
                 break;
             case Item::TotalPago:
-                p.setFont(negrito_);
                 texto(0, largura_, y, kE,
-                      QStringLiteral("Total pago: ") + textoTotal(r_.totalPago));
+                      QStringLiteral("Total pago: ") + textoTotal(r_.totalPago), true);
                 break;
         }
     }
 
-    QPagedPaintDevice& device_;
     const RelatorioLista& r_;
     std::vector<Subtotal> porDia_;
     std::vector<Subtotal> porFornecedor_;
     std::vector<Entrada> entradas_;
 
-    QPainter* p_ = nullptr;
-    PaginaCopia* pagina_ = nullptr;
     QFont corpo_, negrito_;
-    QFontMetricsF medidaCorpo_{QFont()}, medidaNegrito_{QFont()};
-    double largura_ = 0, altura_ = 0;
+    FormasTexto formasCorpo_, formasNegrito_;
+    double ponto_;
+    double largura_, altura_;
+    PaginaCopia pagina_;
+    QPainter* p_ = nullptr;
     double linha_ = 0;
-    double topoCorpo_ = 0, rodape_ = 0;
+    double topoCorpo_ = 0;
     int porPagina_ = 1;
     std::vector<double> colunas_, colunasFornecedor_;
 };
 
-}  // namespace
+CopiaLista::CopiaLista(const RelatorioLista& r, QPaintDevice& pagina)
+    : d_(std::make_unique<Desenho>(r, pagina)) {}
+
+CopiaLista::~CopiaLista() = default;
+
+int CopiaLista::paginas() const { return d_->paginas(); }
+int CopiaLista::linhas() const { return d_->entradas(); }
+int CopiaLista::linhasAte(int pagina) const { return d_->entradasAte(pagina); }
+QSizeF CopiaLista::tamanho() const { return d_->tamanho(); }
+void CopiaLista::desenhaPagina(QPainter& p, int pagina) { d_->pagina(p, pagina); }
 
 void preparaPagina(QPagedPaintDevice& device) {
     device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
@@ -327,8 +309,27 @@ void preparaPagina(QPagedPaintDevice& device) {
 }
 
 bool desenhaRelatorio(QPagedPaintDevice& device, const RelatorioLista& r, Progresso& progresso) {
-    Desenho d(device, r);
-    return d.desenha(progresso);
+    CopiaLista copia(r, device);
+    QPainter p;
+    if (!p.begin(&device))
+        throw std::runtime_error("O arquivo ou a impressora não aceitou a cópia da lista.");
+    const int paginas = copia.paginas();
+    progresso.total = copia.linhas();
+    for (int pg = 0; pg < paginas; ++pg) {
+        if (progresso.cancelado) {
+            // A printer drops the job instead of printing what was painted.
+            if (auto* impressora = dynamic_cast<QPrinter*>(&device)) impressora->abort();
+            p.end();
+            return false;
+        }
+        if (pg > 0 && !device.newPage())
+            throw std::runtime_error("O arquivo ou a impressora não aceitou uma nova página.");
+        copia.desenhaPagina(p, pg);
+        progresso.feito = copia.linhasAte(pg);
+        if (progresso.aCadaPasso) progresso.aCadaPasso();
+    }
+    if (!p.end()) throw std::runtime_error("A cópia da lista não pôde ser concluída.");
+    return true;
 }
 
 }  // namespace cp

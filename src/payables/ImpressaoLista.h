@@ -9,7 +9,12 @@
 // may be painted off the window's thread.
 #pragma once
 
+#include <QSizeF>
+#include <memory>
+
 class QPagedPaintDevice;
+class QPaintDevice;
+class QPainter;
 
 namespace cp {
 
@@ -18,6 +23,33 @@ struct RelatorioLista;
 
 // A4 landscape with 10 mm margins, the page the copy is laid out for.
 void preparaPagina(QPagedPaintDevice& device);
+
+// The copy laid out for a page size and resolution, painted a page at a
+// time: the preview paints only the pages it shows.
+class CopiaLista {
+  public:
+    // Lays `r` out on pages of `pagina` (its size and resolution); `r` must
+    // outlive the copy.
+    CopiaLista(const RelatorioLista& r, QPaintDevice& pagina);
+    ~CopiaLista();
+    CopiaLista(const CopiaLista&) = delete;
+    CopiaLista& operator=(const CopiaLista&) = delete;
+
+    int paginas() const;
+    // The copy's lines, and how many of them pages 0 to `pagina` hold.
+    int linhas() const;
+    int linhasAte(int pagina) const;
+    // The page in device pixels.
+    QSizeF tamanho() const;
+
+    // Paints page `pagina` (from 0) with `p`, whose device has the page's
+    // resolution; the painter's transform places and scales the page.
+    void desenhaPagina(QPainter& p, int pagina);
+
+  private:
+    class Desenho;
+    std::unique_ptr<Desenho> d_;
+};
 
 // Paints the whole copy on `device` (a new page per page). False when
 // cancelled through `progresso`; throws std::runtime_error when the device

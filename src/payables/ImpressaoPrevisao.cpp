@@ -98,7 +98,7 @@ void desenhaPrevisao(QPagedPaintDevice& device, const Previsao& p, const Cabecal
         throw std::runtime_error("O arquivo ou a impressora não aceitou a cópia da previsão.");
     const double ponto = device.logicalDpiY() / 72.0;
     const double largura = device.width(), altura = device.height();
-    PaginaCopia pagina(painter, largura, altura, ponto);
+    PaginaCopia pagina(device, largura, altura, ponto);
     QFont corpo(QStringLiteral("Arial"));
     corpo.setPointSizeF(8);
     QFont negrito = corpo;
@@ -120,7 +120,7 @@ void desenhaPrevisao(QPagedPaintDevice& device, const Previsao& p, const Cabecal
     for (int pg = 1; pg <= paginas; ++pg) {
         if (pg > 1 && !device.newPage())
             throw std::runtime_error("O arquivo ou a impressora não aceitou uma nova página.");
-        double y = pagina.cabecalho(c);
+        double y = pagina.cabecalho(painter, c);
         if (pg == 1) {
             // Thirteen bars: what is late, then the twelve weeks.
             std::vector<std::int64_t> v{p.vencidas.centavos};
@@ -165,7 +165,7 @@ void desenhaPrevisao(QPagedPaintDevice& device, const Previsao& p, const Cabecal
             }
             y += linha;
         }
-        pagina.rodape(pg, paginas);
+        pagina.rodape(painter, pg, paginas);
     }
     if (!painter.end()) throw std::runtime_error("A cópia da previsão não pôde ser concluída.");
 }

@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QPdfWriter>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QSaveFile>
@@ -26,6 +25,7 @@
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
 #include "shell/JanelaPrincipal.h"
+#include "shell/PagePreview.h"
 #include "suite/Modules.h"
 
 namespace cp {
@@ -204,37 +204,30 @@ void SaidaLista::imprime() {
 
 void SaidaLista::visualizaImpressao() {
     if (ocupada() || previa_) return;
-    auto impressora = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    preparaPagina(*impressora);
-    auto relatorio = std::make_shared<RelatorioLista>(copia());
-    auto* dialogo = new QPrintPreviewDialog(impressora.get(), &form_);
+    // The copy is laid out for the printer's page; the preview paints the
+    // pages it shows from it, for as long as it is open, whatever happens
+    // to the list meanwhile.
+    struct Previa {
+        QPrinter impressora{QPrinter::HighResolution};
+        RelatorioLista relatorio;
+        std::unique_ptr<CopiaLista> copia;
+    };
+    auto previa = std::make_shared<Previa>();
+    preparaPagina(previa->impressora);
+    previa->relatorio = copia();
+    previa->copia = std::make_unique<CopiaLista>(previa->relatorio, previa->impressora);
+    PagePreview::Pages paginas;
+    paginas.count = previa->copia->paginas();
+    paginas.size = previa->copia->tamanho();
+    paginas.dpiX = previa->impressora.logicalDpiX();
+    paginas.dpiY = previa->impressora.logicalDpiY();
+    paginas.paint = [previa](QPainter& p, int n) { previa->copia->desenhaPagina(p, n); };
+    auto* dialogo = new PagePreview(std::move(paginas), &form_);
     dialogo->setAttribute(Qt::WA_DeleteOnClose);
-    dialogo->setWindowTitle(QStringLiteral("Visualizar impressão - ") + relatorio->titulo);
+    dialogo->setWindowTitle(QStringLiteral("Visualizar impressão - ") + previa->relatorio.titulo);
     dialogo->resize(1000, 720);
     previa_ = dialogo;
-    // The preview draws on the printer for as long as it is open, whatever
-    // happens to the list meanwhile: the printer goes with the dialog.
-    connect(dialogo, &QObject::destroyed, [impressora] {});
-    // The preview asks for its pages on the window's thread; a long list
-    // shows its progress and may be cancelled, which closes the preview.
-    connect(dialogo, &QPrintPreviewDialog::paintRequested, this,
-            [this, relatorio, impressora, dialogo](QPrinter* p) {
-                Progresso progresso;
-                QProgressDialog barra(QStringLiteral("Preparando a visualização..."),
-                                      QStringLiteral("Cancelar"), 0, 1000, &form_);
-                barra.setWindowModality(Qt::WindowModal);
-                barra.setMinimumDuration(400);
-                barra.setAutoClose(false);
-                barra.setAutoReset(false);
-                progresso.aCadaPasso = [&] {
-                    const int total = std::max(1, progresso.total.load());
-                    barra.setValue(static_cast<int>(1000LL * progresso.feito / total));
-                    if (barra.wasCanceled()) progresso.cancelado = true;
-                };
-                bool completa = false;
-                guarded(form_.env, [&] { completa = desenhaRelatorio(*p, *relatorio, progresso); });
-                if (!completa) QTimer::singleShot(0, dialogo, &QDialog::reject);
-            });
+    connectGuarded(form_.env, dialogo, &PagePreview::printRequested, this, [this] { imprime(); });
     dialogo->open();
 }
 

@@ -10,11 +10,12 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QPrintPreviewDialog>
 #include <QProgressDialog>
 #include <QString>
 #include <functional>
 #include <memory>
+
+#include "shell/PagePreview.h"
 
 class QAction;
 class QPrinter;
@@ -56,7 +57,7 @@ class SaidaLista : public QObject {
     // True while a copy is being written.
     bool ocupada() const { return tarefa_ != nullptr; }
     QProgressDialog* dialogoProgresso() const { return progresso_; }
-    QPrintPreviewDialog* previa() const { return previa_; }
+    PagePreview* previa() const { return previa_; }
 
     // Asks the operator where to save (title, suggested path, file-type
     // filter); empty when given up. Tests replace it.
@@ -80,7 +81,7 @@ class SaidaLista : public QObject {
     std::unique_ptr<Tarefa> tarefa_;
     QThread* thread_ = nullptr;
     QPointer<QProgressDialog> progresso_;
-    QPointer<QPrintPreviewDialog> previa_;
+    QPointer<PagePreview> previa_;
 };
 
 }  // namespace cp

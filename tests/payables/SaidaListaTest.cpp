@@ -21,6 +21,7 @@
 #include "data/Cp1252.h"
 #include "payables/ExportaLista.h"
 #include "payables/SaidaLista.h"
+#include "shell/PagePreview.h"
 
 namespace cp::test {
 
@@ -529,12 +530,23 @@ TEST_F(SaidaListaTeste, TheMenuKeepsTheSettlementEntriesFirstAndTheKeysReachTheC
     EXPECT_TRUE(sugerido.endsWith(QStringLiteral("Contas a Pagar 01-03-2024 a 31-03-2024.csv")));
     EXPECT_TRUE(QFile::exists(pasta.filePath(QStringLiteral("semana.csv"))));
 
-    // Ctrl+P opens the print preview of the list.
+    // Ctrl+P opens the print preview of the list; it paints only the pages
+    // it shows, and Page Down goes to the next.
     QTest::keyClick(lista->DBGrid5, Qt::Key_P, Qt::ControlModifier);
-    QPrintPreviewDialog* previa = lista->Saida->previa();
+    PagePreview* previa = lista->Saida->previa();
     ASSERT_NE(previa, nullptr);
     EXPECT_TRUE(previa->isVisible());
     QApplication::processEvents();
+    previa->grab();
+    ASSERT_GE(previa->pageCount(), 3);  // two of rows, then the supplier subtotals
+    EXPECT_EQ(previa->currentPage(), 0);
+    const int pintadas = previa->paintedPages();
+    EXPECT_GE(pintadas, 1);
+    EXPECT_LT(pintadas, previa->pageCount());
+    QTest::keyClick(previa->focusWidget(), Qt::Key_PageDown);
+    EXPECT_EQ(previa->currentPage(), 1);
+    QTest::keyClick(previa->focusWidget(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(previa->currentPage(), previa->pageCount() - 1);
     const QString fotos = qEnvironmentVariable("CP_SHOTS_DIR");
     if (!fotos.isEmpty())
         previa->grab().save(QDir(fotos).filePath(QStringLiteral("previa-lista.png")));
