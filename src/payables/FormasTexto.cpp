@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QTextLayout>
+#include <cmath>
 
 namespace cp {
 
@@ -29,6 +30,14 @@ FormasTexto::Forma FormasTexto::compoe(const QString& t) const {
     }
     layout.endLayout();
     f.glifos = layout.glyphRuns();
+    // Glyphs on whole device pixels: at a printer's resolution the
+    // difference cannot be seen, and a PDF page says each position in a few
+    // digits instead of seven decimals.
+    for (QGlyphRun& g : f.glifos) {
+        QList<QPointF> p = g.positions();
+        for (QPointF& q : p) q = QPointF(std::round(q.x()), std::round(q.y()));
+        g.setPositions(p);
+    }
     return f;
 }
 
@@ -47,6 +56,7 @@ const FormasTexto::Forma& FormasTexto::cabendo(const QString& t, double caixa) {
 }
 
 void FormasTexto::desenha(QPainter& p, QPointF base, const Forma& f) {
+    base = QPointF(std::round(base.x()), std::round(base.y()));
     for (const QGlyphRun& g : f.glifos) p.drawGlyphRun(base, g);
 }
 
