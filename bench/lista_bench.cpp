@@ -8,6 +8,11 @@
 //   BM_Quitar_1000          "Quitar esta conta" on a 1,000-row list: UPDATE,
 //                           re-read of the list, rebuild with totals
 //   BM_CancelarQuitacao_1000  the same for "Cancelar quitação"
+//   BM_Partida_100k         the program started in browser mode on that
+//                           period (window, modules, activation: the unpaid
+//                           view of 100,000 rows built), then ended
+//   BM_RawPartida_100k      attach on the client's own interface and fetch
+//                           the same statement, every column read
 //
 // The databases are embedded, created once in a temporary suite directory.
 // What each action sends to the server, statement by statement, is checked
@@ -17,6 +22,7 @@
 #include <QApplication>
 #include <memory>
 
+#include "RawClient.h"
 #include "app/Form1.h"
 #include "logic/ListaSql.h"
 #include "payables/ListaContas.h"
@@ -145,10 +151,38 @@ void BM_CancelarQuitacao_1000(benchmark::State& state) {
     state.counters["rows"] = s.dm->Query2.rowCount();
 }
 
+void BM_Partida_100k(benchmark::State& state) {
+    Suite& s = suite();
+    int linhas = 0;
+    for (auto _ : state) {
+        ProgramaEmTeste p;
+        if (!p.inicia(s.env, s.env.suiteDir()) || !p.ativa()) {
+            state.SkipWithError("start-up failed");
+            break;
+        }
+        linhas = p.dm->Query2.rowCount();
+        p.encerra();
+    }
+    state.counters["rows"] = linhas;
+}
+
+void BM_RawPartida_100k(benchmark::State& state) {
+    Suite& s = suite();
+    const std::string sql = sqlLista(kIniGrande, kFimGrande, kFiltroAPagar);
+    std::int64_t linhas = 0;
+    for (auto _ : state) {
+        RawSession raw(s.dbs->sharedPath(), false);
+        linhas = raw.fetchAll(sql);
+    }
+    state.counters["rows"] = static_cast<double>(linhas);
+}
+
 BENCHMARK(BM_MontaQuery2_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_CursorFetch_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Quitar_1000)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_CancelarQuitacao_1000)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_RawPartida_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Partida_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 
@@ -156,7 +190,14 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter({
+        {"BM_MontaQuery2_100k/iterations:5", "BM_CursorFetch_100k/iterations:5",
+         "list build / wrapper fetch"},
+        {"BM_Partida_100k/iterations:5", "BM_RawPartida_100k/iterations:5",
+         "start with 100,000 rows / raw attach and fetch"},
+    });
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
 }

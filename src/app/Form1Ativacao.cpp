@@ -117,7 +117,10 @@ void Form1::modoNavegador() {
     lista->CarregaPeriodo();
     dm.Parcelas.open();
     sessao.FiltroAPagar = kFiltroAPagar;
-    lista->MontaQuery2();
+    // The period's build just above has read this very statement a moment
+    // ago, and opening the installments changes nothing it shows: its rows
+    // stand instead of being fetched again.
+    if (!lista->montadaComOPedido()) lista->MontaQuery2();
     // The accounts' own statement is read once with the payables filter on.
     dm.CONTASPR.open();
     dm.CONTASPR.setFilter("Natureza = 'P'");

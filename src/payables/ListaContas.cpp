@@ -142,6 +142,13 @@ void ListaContas::montaBarraTotais() {
     nameAfterLabel(Label27, Label15);
 }
 
+bool ListaContas::montadaComOPedido() const {
+    const RecordSet& q = dm_.Query2;
+    return q.active() &&
+           q.commandText() ==
+               sqlLista(sessao_.DataIniPeriodo, sessao_.DataFimPeriodo, sessao_.FiltroAPagar);
+}
+
 void ListaContas::MontaQuery2() {
     RecordSet& q = dm_.Query2;
     q.close();

@@ -56,6 +56,9 @@ class ListaContas : public QObject {
     // the session, re-reads the list, recomputes and shows both totals and
     // leaves the first row current.
     void MontaQuery2();
+    // True when the list's last build read the statement that the session's
+    // period and view give now.
+    bool montadaComOPedido() const;
     // The view button: unpaid only <-> all installments of the period.
     void BitBtn2Click();
     double totalAPagar() const { return totalAPagar_; }

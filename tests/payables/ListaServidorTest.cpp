@@ -44,11 +44,18 @@ TEST(ServerLista, ListAndSettlementStatementsReachTheServerCharacterForCharacter
     {
         // The program's start in browser mode, up to the end of the window's
         // activation (which reads the period and builds the unpaid view).
+        // The list is read once: the second build of the start asks for the
+        // same statement and takes the rows of the first.
         ProgramaEmTeste p;
+        TraceSession inicio;
+        inicio.start(server.sharedConnect());
         ASSERT_TRUE(p.inicia(env, env.suiteDir()));
         ASSERT_TRUE(p.ativa()) << env.messages.join('\n').toStdString();
         ASSERT_EQ(p.dm->SQLConnection1.database(), server.sharedConnect());
         ListaContas* lista = p.form->lista.get();
+        const std::vector<std::string> partida = inicio.stop();
+        const std::string aPagar = std::string(kListaMarco) + kFiltroAPagar + kOrdem;
+        EXPECT_EQ(std::count(partida.begin(), partida.end(), aPagar), 1);
 
         TraceSession trace;
         trace.start(server.sharedConnect());
@@ -60,7 +67,6 @@ TEST(ServerLista, ListAndSettlementStatementsReachTheServerCharacterForCharacter
         // row is in memory.
         const std::vector<std::string> compartilhado = trace.stop();
 
-        const std::string aPagar = std::string(kListaMarco) + kFiltroAPagar + kOrdem;
         const std::string todas = std::string(kListaMarco) + kOrdem;
         // Each read of the list that has rows looks for the slips kept with
         // them: here the table of the slips is not there yet.
