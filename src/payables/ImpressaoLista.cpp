@@ -100,8 +100,8 @@ class CopiaLista::Desenho {
         linha_ = formasCorpo_.medida().height() * 1.3;
         // The body begins under the shared head, its column titles first.
         topoCorpo_ = pagina_.topoCorpo() + linha_ + pt(2);
-        porPagina_ = std::max(
-            1, static_cast<int>((altura_ - topoCorpo_ - pagina_.alturaRodape()) / linha_));
+        porPagina_ =
+            std::max(1, static_cast<int>((altura_ - topoCorpo_ - pagina_.alturaRodape()) / linha_));
         posicoes(kColunas, kNumColunas, 1.0, colunas_);
         posicoes(kColunasFornecedor, kNumColunasFornecedor, 0.62, colunasFornecedor_);
     }
@@ -269,8 +269,8 @@ class CopiaLista::Desenho {
                       QStringLiteral("Total a pagar: ") + textoTotal(r_.totalAPagar), true);
                 break;
             case Item::TotalPago:
-                texto(0, largura_, y, kE,
-                      QStringLiteral("Total pago: ") + textoTotal(r_.totalPago), true);
+                texto(0, largura_, y, kE, QStringLiteral("Total pago: ") + textoTotal(r_.totalPago),
+                      true);
                 break;
         }
     }

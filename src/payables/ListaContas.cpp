@@ -144,9 +144,8 @@ void ListaContas::montaBarraTotais() {
 
 bool ListaContas::montadaComOPedido() const {
     const RecordSet& q = dm_.Query2;
-    return q.active() &&
-           q.commandText() ==
-               sqlLista(sessao_.DataIniPeriodo, sessao_.DataFimPeriodo, sessao_.FiltroAPagar);
+    return q.active() && q.commandText() == sqlLista(sessao_.DataIniPeriodo, sessao_.DataFimPeriodo,
+                                                     sessao_.FiltroAPagar);
 }
 
 void ListaContas::MontaQuery2() {

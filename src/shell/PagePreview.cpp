@@ -54,9 +54,7 @@ class PagePreview::Sheets : public QAbstractScrollArea {
         relayout();
         goToPage(page);
     }
-    void fitWidth() {
-        setZoom((viewport()->width() - 2.0 * kMargem) / pages_.size.width());
-    }
+    void fitWidth() { setZoom((viewport()->width() - 2.0 * kMargem) / pages_.size.width()); }
     void fitPage() {
         setZoom(std::min((viewport()->width() - 2.0 * kMargem) / pages_.size.width(),
                          (viewport()->height() - 2.0 * kMargem) / pages_.size.height()));
@@ -163,7 +161,8 @@ PagePreview::PagePreview(Pages pages, QWidget* parent) : QDialog(parent) {
         QAction* a = barra->addAction(texto);
         if (!tecla.isEmpty()) {
             a->setShortcut(tecla);
-            a->setToolTip(QStringLiteral("%1 (%2)").arg(texto, tecla.toString(QKeySequence::NativeText)));
+            a->setToolTip(
+                QStringLiteral("%1 (%2)").arg(texto, tecla.toString(QKeySequence::NativeText)));
         }
         connect(a, &QAction::triggered, this, f);
         return a;
@@ -171,7 +170,8 @@ PagePreview::PagePreview(Pages pages, QWidget* parent) : QDialog(parent) {
     Imprimir = botao(QStringLiteral("Imprimir..."), QKeySequence(Qt::CTRL | Qt::Key_P),
                      [this] { emit printRequested(); });
     barra->addSeparator();
-    botao(QStringLiteral("Primeira"), QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { goToPage(0); });
+    botao(QStringLiteral("Primeira"), QKeySequence(Qt::CTRL | Qt::Key_Home),
+          [this] { goToPage(0); });
     botao(QStringLiteral("Anterior"), QKeySequence(Qt::Key_PageUp),
           [this] { goToPage(currentPage() - 1); });
     pagina_ = new QSpinBox(barra);
@@ -192,7 +192,8 @@ PagePreview::PagePreview(Pages pages, QWidget* parent) : QDialog(parent) {
     barra->addSeparator();
     botao(QStringLiteral("Reduzir"), QKeySequence(Qt::Key_Minus),
           [this] { setZoom(zoom() / 1.25); });
-    botao(QStringLiteral("Ampliar"), QKeySequence(Qt::Key_Plus), [this] { setZoom(zoom() * 1.25); });
+    botao(QStringLiteral("Ampliar"), QKeySequence(Qt::Key_Plus),
+          [this] { setZoom(zoom() * 1.25); });
     botao(QStringLiteral("Ajustar à largura"), QKeySequence(Qt::CTRL | Qt::Key_L),
           [this] { fitWidth(); });
     botao(QStringLiteral("Página inteira"), QKeySequence(Qt::CTRL | Qt::Key_K),

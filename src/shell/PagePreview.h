@@ -22,9 +22,9 @@ class PagePreview : public QDialog {
   public:
     struct Pages {
         int count = 1;
-        QSizeF size;         // a page in the device's pixels
-        double dpiX = 72;    // the device's resolution: a page is painted
-        double dpiY = 72;    // with fonts measured as on the device
+        QSizeF size;                                // a page in the device's pixels
+        double dpiX = 72;                           // the device's resolution: a page is painted
+        double dpiY = 72;                           // with fonts measured as on the device
         std::function<void(QPainter&, int)> paint;  // page n, from 0, in device pixels
     };
 
