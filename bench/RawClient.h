@@ -130,6 +130,10 @@ class RawSession {
         return failed() ? -1 : count;
     }
 
+    // The output message of the last fetchAll: the bytes a row takes on the
+    // client's own interface.
+    std::size_t messageLength() const { return buffer_.size(); }
+
     // `sqls` (values written in the text) in one transaction, committed at
     // the end. False when the client failed.
     bool executeAll(const std::vector<std::string>& sqls) {

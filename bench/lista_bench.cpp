@@ -8,18 +8,29 @@
 //   BM_Quitar_1000          "Quitar esta conta" on a 1,000-row list: UPDATE,
 //                           re-read of the list, rebuild with totals
 //   BM_CancelarQuitacao_1000  the same for "Cancelar quitação"
+//   BM_MemoriaLista_100k    the resident memory the list's 100,000 rows take
+//                           in the record set, per row, against the bytes of
+//                           the statement's output message (a row as the
+//                           client's interface hands it over)
 //   BM_Partida_100k         the program started in browser mode on that
 //                           period (window, modules, activation: the unpaid
 //                           view of 100,000 rows built), then ended
 //   BM_RawPartida_100k      attach on the client's own interface and fetch
-//                           the same statement, every column read
+//                           the list's statement, every column read
+//   BM_RawPartidaLeituras_100k  the same with the start's other large read:
+//                           the installments' own set on its default text,
+//                           the whole table, which the activation opens
+//                           before the accounts' set narrows it to one account
 //
 // The databases are embedded, created once in a temporary suite directory.
 // What each action sends to the server, statement by statement, is checked
 // by the server tests (ListaServidorTest), which read the server's trace.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
 
 #include <QApplication>
+#include <cstdio>
 #include <memory>
 
 #include "RawClient.h"
@@ -151,6 +162,39 @@ void BM_CancelarQuitacao_1000(benchmark::State& state) {
     state.counters["rows"] = s.dm->Query2.rowCount();
 }
 
+std::size_t residentes() {
+    long paginas = 0, residentes = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &paginas, &residentes) != 2) residentes = 0;
+        std::fclose(f);
+    }
+    return static_cast<std::size_t>(residentes) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+void BM_MemoriaLista_100k(benchmark::State& state) {
+    Suite& s = suite();
+    s.periodo(kIniGrande, kFimGrande);
+    RawSession raw(s.dbs->sharedPath(), false);
+    raw.fetchAll(sqlLista(kIniGrande, kFimGrande, s.form->sessao.FiltroAPagar));
+    double porLinha = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.dm->Query2.close();
+        QApplication::processEvents();
+        malloc_trim(0);
+        const std::size_t antes = residentes();
+        state.ResumeTiming();
+        s.lista->MontaQuery2();
+        state.PauseTiming();
+        porLinha = (static_cast<double>(residentes()) - static_cast<double>(antes)) /
+                   s.dm->Query2.rowCount();
+        state.ResumeTiming();
+    }
+    state.counters["bytes_por_linha"] = porLinha;
+    state.counters["mensagem_bytes"] = static_cast<double>(raw.messageLength());
+    state.counters["razao"] = porLinha / static_cast<double>(raw.messageLength());
+}
+
 void BM_Partida_100k(benchmark::State& state) {
     Suite& s = suite();
     int linhas = 0;
@@ -181,7 +225,29 @@ BENCHMARK(BM_MontaQuery2_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_CursorFetch_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Quitar_1000)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_CancelarQuitacao_1000)->Unit(benchmark::kMillisecond)->Iterations(20);
+void BM_RawPartidaLeituras_100k(benchmark::State& state) {
+    Suite& s = suite();
+    std::string parcelas;
+    {
+        ProgramaEmTeste p;  // the set's text as the modules are made, before the activation
+        if (!p.inicia(s.env, s.env.suiteDir())) {
+            state.SkipWithError("start-up failed");
+            return;
+        }
+        parcelas = p.dm->Parcelas.commandText();
+        p.encerra();
+    }
+    const std::string sql = sqlLista(kIniGrande, kFimGrande, kFiltroAPagar);
+    for (auto _ : state) {
+        RawSession raw(s.dbs->sharedPath(), false);
+        benchmark::DoNotOptimize(raw.fetchAll(sql));
+        benchmark::DoNotOptimize(raw.fetchAll(parcelas));
+    }
+}
+
+BENCHMARK(BM_MemoriaLista_100k)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_RawPartida_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_RawPartidaLeituras_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Partida_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
@@ -196,6 +262,8 @@ int main(int argc, char** argv) {
          "list build / wrapper fetch"},
         {"BM_Partida_100k/iterations:5", "BM_RawPartida_100k/iterations:5",
          "start with 100,000 rows / raw attach and fetch"},
+        {"BM_Partida_100k/iterations:5", "BM_RawPartidaLeituras_100k/iterations:5",
+         "start with 100,000 rows / raw attach and the same two large reads"},
     });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

@@ -54,18 +54,8 @@ QString aspas(const std::string& cp1252) {
 // Why a write of the installments failed: the changes the database refused,
 // with its reasons, or the error itself.
 QString motivo(const TDM& dm, const std::exception& e) {
-    std::string pendentes;
-    for (const RecordSet* rs : {&dm.CONTASPR, &dm.Parcelas}) {
-        const std::string t = rs->active() ? textoAlteracoesPendentes(*rs) : std::string();
-        if (!t.empty()) pendentes += (pendentes.empty() ? "" : "\n") + t;
-    }
+    const std::string pendentes = textoAlteracoesPendentes({&dm.CONTASPR, &dm.Parcelas});
     return pendentes.empty() ? errorText(e) : QString::fromStdString(pendentes);
-}
-
-bool temInclusaoPendente(const RecordSet& rs) {
-    for (const ChangeEntry& c : rs.changes())
-        if (c.kind == ChangeKind::Insert) return true;
-    return false;
 }
 
 // Reads the account's installments again, dropping whatever the database did
@@ -252,7 +242,7 @@ bool GeraParcelas(TDM& dm, EstadoSessao& s, Environment& env) {
         }
         // A new account goes with them; an account already stored keeps
         // its edit open, as before the generation.
-        if (conta.state() == RecordSetState::Edit && temInclusaoPendente(conta)) conta.post();
+        if (conta.state() == RecordSetState::Edit && contaAindaNaoGravada(conta)) conta.post();
         juntos.grava();
     } catch (const std::exception& e) {
         if (parcelas.active() && parcelas.state() != RecordSetState::Browse) parcelas.cancel();

@@ -123,12 +123,15 @@ std::int64_t reservaCodigoConta(fb::Transaction& tr, std::int64_t proposto) {
     return std::max(inteiro(c, 0), inteiro(c, 1)) + 1;
 }
 
-void gravaContaAindaNaoGravada(RecordSet& conta) {
-    if (!conta.active() || conta.isEmpty()) return;
-    bool naoGravada = conta.state() == RecordSetState::Insert;
+bool contaAindaNaoGravada(const RecordSet& conta) {
+    if (conta.state() == RecordSetState::Insert) return true;
     for (const ChangeEntry& c : conta.changes())
-        naoGravada = naoGravada || c.kind == ChangeKind::Insert;
-    if (!naoGravada) return;
+        if (c.kind == ChangeKind::Insert) return true;
+    return false;
+}
+
+void gravaContaAindaNaoGravada(RecordSet& conta) {
+    if (!conta.active() || conta.isEmpty() || !contaAindaNaoGravada(conta)) return;
     if (conta.state() == RecordSetState::Browse) conta.edit();
     try {
         conta.post();
@@ -256,10 +259,9 @@ void GravacaoConjunta::grava() {
         if (parcelasNovas) travaContaNova(tr);
     };
     if (RecordSet::applyTogether(juntos, inicio) > 0) {
-        std::string texto, registro;
+        const std::string texto = textoAlteracoesPendentes({&contas, &parcelas});
+        std::string registro;
         for (RecordSet* rs : juntos) {
-            const std::string t = textoAlteracoesPendentes(*rs);
-            if (!t.empty()) texto += (texto.empty() ? "" : "\n") + t;
             for (const ChangeEntry& c : rs->changes())
                 if (!c.serverText.empty())
                     registro += (registro.empty() ? "" : " | ") + c.serverText;

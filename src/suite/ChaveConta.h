@@ -50,6 +50,10 @@ std::int64_t reservaCodigoConta(fb::Transaction& tr, std::int64_t proposto);
 // installments the account's final number. Called by the persistence rules.
 void instalaChaveConta(TDM& dm, Environment& env);
 
+// True when the current account of `conta` is not stored yet: inserted, or
+// its first write still pending in the change log.
+bool contaAindaNaoGravada(const RecordSet& conta);
+
 // When the current account of `conta` is not stored yet (inserted, or its
 // first write still pending), writes it now, claiming its number, and puts it
 // back in edit mode. Throws when it could not be written (the account then

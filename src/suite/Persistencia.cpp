@@ -145,6 +145,15 @@ std::string textoAlteracoesPendentes(const RecordSet& rs) {
     return texto;
 }
 
+std::string textoAlteracoesPendentes(std::initializer_list<const RecordSet*> sets) {
+    std::string texto;
+    for (const RecordSet* rs : sets) {
+        const std::string t = rs->active() ? textoAlteracoesPendentes(*rs) : std::string();
+        if (!t.empty()) texto += (texto.empty() ? "" : "\n") + t;
+    }
+    return texto;
+}
+
 std::string selectCondicaoPagto(std::string_view descricao) {
     std::string literal;
     for (char c : descricao) {

@@ -31,6 +31,7 @@
 // still fails is named in a message as discarded.
 #pragma once
 
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -76,5 +77,8 @@ std::string selectCondicaoPagto(std::string_view descricao);
 // The operator's text for the changes of `rs` that the last write refused
 // (UTF-8). Empty when nothing is pending.
 std::string textoAlteracoesPendentes(const RecordSet& rs);
+// The same for several sets written together, one after the other; the sets
+// not open are passed over.
+std::string textoAlteracoesPendentes(std::initializer_list<const RecordSet*> sets);
 
 }  // namespace cp
