@@ -186,11 +186,11 @@ bool SaidaLista::gravaPlanilha(const QString& caminho) {
     return inicia(std::move(t), QStringLiteral("Exportando a lista para planilha..."));
 }
 
-void SaidaLista::imprime() {
+void SaidaLista::imprime(QWidget* sobre) {
     if (ocupada()) return;
     auto impressora = std::make_shared<QPrinter>(QPrinter::HighResolution);
     preparaPagina(*impressora);
-    QPrintDialog dialogo(impressora.get(), &form_);
+    QPrintDialog dialogo(impressora.get(), sobre ? sobre : &form_);
     dialogo.setWindowTitle(QStringLiteral("Imprimir a lista"));
     if (dialogo.exec() != QDialog::Accepted) return;
     auto t = std::make_unique<Tarefa>();
@@ -227,7 +227,8 @@ void SaidaLista::visualizaImpressao() {
     dialogo->setWindowTitle(QStringLiteral("Visualizar impressão - ") + previa->relatorio.titulo);
     dialogo->resize(1000, 720);
     previa_ = dialogo;
-    connectGuarded(form_.env, dialogo, &PagePreview::printRequested, this, [this] { imprime(); });
+    connectGuarded(form_.env, dialogo, &PagePreview::printRequested, this,
+                   [this, dialogo] { imprime(dialogo); });
     dialogo->open();
 }
 

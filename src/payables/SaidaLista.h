@@ -45,9 +45,9 @@ class SaidaLista : public QObject {
 
     // The menu commands.
     void visualizaImpressao();
-    void imprime();
-    void salvaPdf();         // asks for the file, then gravaPdf
-    void exportaPlanilha();  // asks for the file, then gravaPlanilha
+    void imprime(QWidget* sobre = nullptr);  // the print dialog over `sobre` (the window)
+    void salvaPdf();                         // asks for the file, then gravaPdf
+    void exportaPlanilha();                  // asks for the file, then gravaPlanilha
 
     // Starts writing the list to `caminho` in the background; false when
     // another copy is still being written.

@@ -99,8 +99,7 @@ TEST(IndicesRecomendados, EveryStatementKeepsItsIndexesAndTheHighestCodesAreRead
         // hang on the indexes' statistics.
         for (fb::Attachment* a : {&com, &nova}) {
             const std::string depois = plano(*a, sql);
-            EXPECT_LE(vezes(depois, "NATURAL"), vezes(antes, "NATURAL"))
-                << antes << "\n" << depois;
+            EXPECT_LE(vezes(depois, "NATURAL"), vezes(antes, "NATURAL")) << antes << "\n" << depois;
         }
         EXPECT_EQ(plano(com, sql), plano(nova, sql));
     }
