@@ -6,8 +6,9 @@
 // installments), writes its CONTASPR and PARCELAS, starts the program in
 // browser mode and, on twelve accounts one after another, changes the
 // payment condition and leaves the field as the entry panel does, so the
-// installments are generated again; then writes both tables once more, with
-// what each generation answered and every message shown.
+// installments are generated again; enters three new accounts the same way
+// and writes them; then writes both tables once more, with what each
+// generation answered and every message shown.
 //
 // Run by two builds of the program, the two files are compared: the same
 // text means the same rows under the same keys. Nothing else of the program
@@ -185,6 +186,26 @@ int main(int argc, char** argv) {
                 << dm.Parcelas.rowCount() << " parcelas\n";
             dm.CONTASPR.cancel();
             for (int k = 0; k < 7; ++k) dm.CONTASPR.prior();
+        }
+        // Three new accounts, each written with its installments as "Voltar"
+        // writes it.
+        const char* const contasNovas[] = {"Mensal 12x", "30/60/90", "Mensal 180x"};
+        int n = 0;
+        for (const char* cond : contasNovas) {
+            RecordSet& conta = dm.CONTASPR;
+            conta.append();
+            conta.field("DESCRICAO").setAsString("CONTA NOVA " + std::to_string(++n));
+            conta.field("NOMECLIFOR").setAsString("FORNECEDOR NOVO");
+            conta.field("NFISCAL").setAsString(std::to_string(9000 + n));
+            conta.field("VALORTOTAL").setAsMoney(123456 * n);
+            entraCondicaoPagto(dm, s);
+            conta.field("CONDPAGTO").setAsString(cond);
+            const SaidaCondicao r = saiCondicaoPagto(dm, s, env);
+            if (conta.state() != RecordSetState::Browse) conta.post();
+            if (dm.Parcelas.active() && dm.Parcelas.state() != RecordSetState::Browse)
+                dm.Parcelas.post();
+            out << "nova " << conta.field("CODIGOCPR").asInteger() << " " << cond << ": "
+                << static_cast<int>(r) << " " << dm.Parcelas.rowCount() << " parcelas\n";
         }
         p.encerra();
     }
