@@ -117,7 +117,8 @@ class PagePreview::Sheets : public QAbstractScrollArea {
                 images_.splice(images_.begin(), images_, it);
                 return images_.front().second;
             }
-        QImage img(pageWidth(), pageHeight(), QImage::Format_RGB32);
+        // The copies are black and grey on white: a byte a pixel holds them.
+        QImage img(pageWidth(), pageHeight(), QImage::Format_Grayscale8);
         img.fill(Qt::white);
         // Fonts are measured at the device's resolution, so the page shown is
         // laid out as the one printed; the transform brings it to the screen.
