@@ -3,7 +3,8 @@
 // page recorded. Pages stand one under another on a grey ground, at a zoom
 // the operator sets (fit to the width, the whole page, larger, smaller); the
 // keyboard pages through them (Page Up / Page Down, Ctrl+Home / Ctrl+End),
-// "Imprimir..." (Ctrl+P) asks for the printer and Esc closes.
+// "Imprimir..." (Ctrl+P) asks for the printer and Esc closes. Pages are
+// shown in grey levels, as the program's copies are printed.
 #pragma once
 
 #include <QDialog>
