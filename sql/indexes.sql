@@ -24,7 +24,11 @@
 -- or settled; with these indexes each is a short walk of an index instead
 -- of a read of the whole table. The due list picks its period's rows out of
 -- the due-date index, reads them in the order they are stored and sorts
--- them, and finds each one's account by its key.
+-- them, and finds each one's account by its key. The list of a week or a
+-- month, the one every workstation sends most, then reads a fraction of
+-- what it read; a list whose period holds every installment (the expanded
+-- period of a young database) takes about a fifth longer than one read of
+-- the table would (100,000 rows: 630 -> 747 ms).
 --
 -- Both indexes of PARCELAS are descending on purpose, and the one on the
 -- account also holds the due date. The list is ordered by due date
