@@ -7,6 +7,32 @@
 
 namespace cp {
 
+namespace {
+
+// Texts of Qt that its pt_BR translation leaves in English: the kinds of
+// entry the file dialog names in its "Tipo" column.
+class TextosQtEmFalta : public QTranslator {
+  public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* contexto, const char* texto, const char*, int) const override {
+        if (qstrcmp(contexto, "QAbstractFileIconProvider") != 0 || !texto) return {};
+        static const struct {
+            const char* ingles;
+            const char16_t* portugues;
+        } kTextos[] = {
+            {"Folder", u"Pasta"},         {"File Folder", u"Pasta"}, {"Drive", u"Unidade"},
+            {"File", u"Arquivo"},         {"Shortcut", u"Atalho"},   {"Alias", u"Atalho"},
+            {"Unknown", u"Desconhecido"},
+        };
+        for (const auto& t : kTextos)
+            if (qstrcmp(texto, t.ingles) == 0) return QString::fromUtf16(t.portugues);
+        return {};
+    }
+};
+
+}  // namespace
+
 QString qtTranslationsFolder() { return QLibraryInfo::path(QLibraryInfo::TranslationsPath); }
 
 bool installQtTranslation() {
@@ -23,6 +49,7 @@ bool installQtTranslation() {
         return false;
     }
     QCoreApplication::installTranslator(tradutor);
+    QCoreApplication::installTranslator(new TextosQtEmFalta(tradutor));
     instalado = tradutor;
     return true;
 }

@@ -1,7 +1,8 @@
 // Qt's own texts (the buttons of its dialogs, the file and print dialogs, the
 // context menus of the edit boxes) in the operator's language: the suite
 // speaks Portuguese of Brazil, so Qt's pt_BR translation is loaded whatever
-// the system's language.
+// the system's language, with the few texts of the file dialog it leaves in
+// English.
 #pragma once
 
 #include <QString>

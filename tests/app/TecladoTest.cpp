@@ -7,8 +7,11 @@
 #include <QAction>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -59,6 +62,8 @@ TEST_F(Teclado, QtsOwnDialogsSpeakPortuguese) {
     auto* nome = arquivo.findChild<QLabel*>(QStringLiteral("fileNameLabel"));
     ASSERT_TRUE(nome);
     EXPECT_EQ(nome->text(), QStringLiteral("&Nome do arquivo:"));
+    // Its "Tipo" column names a folder in Portuguese too.
+    EXPECT_EQ(QFileIconProvider().type(QFileInfo(QDir::tempPath())), QStringLiteral("Pasta"));
 }
 
 TEST_F(Teclado, F2AndF3ClickTheirButtonsOnlyWhileTheyCanBeSeenAndTheTipsNameThem) {
