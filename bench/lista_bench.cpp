@@ -27,12 +27,11 @@
 // by the server tests (ListaServidorTest), which read the server's trace.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
-#include <unistd.h>
 
 #include <QApplication>
-#include <cstdio>
 #include <memory>
 
+#include "Memoria.h"
 #include "RawClient.h"
 #include "app/Form1.h"
 #include "logic/ListaSql.h"
@@ -162,15 +161,6 @@ void BM_CancelarQuitacao_1000(benchmark::State& state) {
     state.counters["rows"] = s.dm->Query2.rowCount();
 }
 
-std::size_t residentes() {
-    long paginas = 0, residentes = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &paginas, &residentes) != 2) residentes = 0;
-        std::fclose(f);
-    }
-    return static_cast<std::size_t>(residentes) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-}
-
 void BM_MemoriaLista_100k(benchmark::State& state) {
     Suite& s = suite();
     s.periodo(kIniGrande, kFimGrande);
@@ -182,11 +172,11 @@ void BM_MemoriaLista_100k(benchmark::State& state) {
         s.dm->Query2.close();
         QApplication::processEvents();
         malloc_trim(0);
-        const std::size_t antes = residentes();
+        const std::size_t antes = residentBytes();
         state.ResumeTiming();
         s.lista->MontaQuery2();
         state.PauseTiming();
-        porLinha = (static_cast<double>(residentes()) - static_cast<double>(antes)) /
+        porLinha = (static_cast<double>(residentBytes()) - static_cast<double>(antes)) /
                    s.dm->Query2.rowCount();
         state.ResumeTiming();
     }

@@ -3,12 +3,11 @@
 // wrapper's cursor, the memory the open rows take, and the nearest search.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
-#include <unistd.h>
 
 #include <QTemporaryDir>
-#include <cstdio>
 #include <random>
 
+#include "Memoria.h"
 #include "suite/EstadoSessao.h"
 #include "suite/Modules.h"
 #include "support/FbDatabases.h"
@@ -22,16 +21,6 @@ const char* kParcelasText =
     "select CODIGOPARC, CODIGOCPR, ESTACAO, NPEDIDO, NUMPARCELA, VALORPARCELA, DATAVENCIM, "
     "VALORPAGO, DATAPAGTO, COBRANCABANC, CODIGOCTA, NUMDOCUMENTO, DATAEMISSAODOC, MEIO, QAUT, "
     "NATUREZA from PARCELAS";
-
-// Resident memory of the process, in bytes.
-std::size_t residentBytes() {
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<std::size_t>(resident) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-}
 
 // One database for the whole run, filled once.
 struct BenchData {

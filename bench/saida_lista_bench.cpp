@@ -160,23 +160,27 @@ void BM_ExportaCsvFundo_100k(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 100000);
 }
 
+// The copy `r` as a PDF file under `caminho`, as the program writes it.
+bool gravaPdf(const RelatorioLista& r, const QString& caminho) {
+    Progresso p;
+    QSaveFile f(caminho);
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    bool ok = false;
+    {
+        QPdfWriter pdf(&f);
+        preparaPagina(pdf);
+        ok = desenhaRelatorio(pdf, r, p);
+    }
+    return ok && f.commit();
+}
+
 void BM_SalvaPdf_100k(benchmark::State& state) {
     Suite& s = suite();
     const QString caminho = s.saida.filePath(QStringLiteral("lista.pdf"));
     Pico pico;
-    for (auto _ : state) {
-        const RelatorioLista r = s.lista->Saida->copia();
-        Progresso p;
-        QSaveFile f(caminho);
-        if (!f.open(QIODevice::WriteOnly)) state.SkipWithError("the file was not opened");
-        bool ok = false;
-        {
-            QPdfWriter pdf(&f);
-            preparaPagina(pdf);
-            ok = desenhaRelatorio(pdf, r, p);
-        }
-        if (!ok || !f.commit()) state.SkipWithError("the file was not written");
-    }
+    for (auto _ : state)
+        if (!gravaPdf(s.lista->Saida->copia(), caminho))
+            state.SkipWithError("the file was not written");
     state.counters["pico_MB"] = pico.mb();
     state.counters["arquivo_MB"] = static_cast<double>(QFile(caminho).size()) / 1048576.0;
     state.SetItemsProcessed(state.iterations() * 100000);
@@ -188,18 +192,8 @@ void BM_SalvaPdf_2000(benchmark::State& state) {
     RelatorioLista r = s.lista->Saida->copia();
     r.linhas.resize(2000);
     const QString caminho = s.saida.filePath(QStringLiteral("mes.pdf"));
-    for (auto _ : state) {
-        Progresso p;
-        QSaveFile f(caminho);
-        if (!f.open(QIODevice::WriteOnly)) state.SkipWithError("the file was not opened");
-        bool ok = false;
-        {
-            QPdfWriter pdf(&f);
-            preparaPagina(pdf);
-            ok = desenhaRelatorio(pdf, r, p);
-        }
-        if (!ok || !f.commit()) state.SkipWithError("the file was not written");
-    }
+    for (auto _ : state)
+        if (!gravaPdf(r, caminho)) state.SkipWithError("the file was not written");
     state.SetItemsProcessed(state.iterations() * 2000);
 }
 
