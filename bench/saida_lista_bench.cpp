@@ -21,7 +21,6 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
-#include <QPdfWriter>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -38,6 +37,7 @@
 #include "payables/ExportaLista.h"
 #include "payables/ImpressaoLista.h"
 #include "payables/ListaContas.h"
+#include "payables/PdfLista.h"
 #include "payables/RelatorioLista.h"
 #include "payables/SaidaLista.h"
 #include "shell/PagePreview.h"
@@ -165,13 +165,7 @@ bool gravaPdf(const RelatorioLista& r, const QString& caminho) {
     Progresso p;
     QSaveFile f(caminho);
     if (!f.open(QIODevice::WriteOnly)) return false;
-    bool ok = false;
-    {
-        QPdfWriter pdf(&f);
-        preparaPagina(pdf);
-        ok = desenhaRelatorio(pdf, r, p);
-    }
-    return ok && f.commit();
+    return escrevePdfLista(f, r, p) && f.commit();
 }
 
 void BM_SalvaPdf_100k(benchmark::State& state) {

@@ -34,7 +34,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_COMPRESSION_TYPE gzip)
-# The libraries it links (Qt, poppler, zxing) are found by dpkg-shlibdeps;
+# The libraries it links (Qt, poppler, zxing, libharu) are found by dpkg-shlibdeps;
 # what it loads at run time is named here: the Firebird client with its
 # embedded engine, Qt's Portuguese texts and the fonts its screens are
 # measured in.

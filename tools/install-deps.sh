@@ -5,7 +5,8 @@
 # embedded engine, utilities and server, GoogleTest, Google Benchmark, Xvfb
 # and metric-compatible fonts, poppler's pdftotext (the tests read back the
 # list's PDF copies), clang with libFuzzer for the readers' fuzz tests, and
-# poppler's Qt 6 binding and zxing-cpp to read a boleto received as a PDF.
+# poppler's Qt 6 binding and zxing-cpp to read a boleto received as a PDF,
+# and libharu to write the list's PDF copy.
 # Safe to run again: it only installs what is missing.
 set -euo pipefail
 
@@ -18,6 +19,7 @@ PACKAGES=(
   xvfb xauth x11-utils imagemagick fonts-liberation fonts-dejavu-core poppler-utils
   clang libclang-rt-dev
   libpoppler-qt6-dev libzxing-dev
+  libhpdf-dev
 )
 
 missing=()

@@ -1,9 +1,9 @@
 #include "payables/CabecalhoCopia.h"
 
 #include <QFontMetricsF>
-#include <QPainter>
 
 #include "payables/RelatorioLista.h"
+#include "payables/SuperficieCopia.h"
 
 namespace cp {
 
@@ -13,43 +13,37 @@ QString linhaAreaOperador(const QString& area, const QString& operador) {
 
 PaginaCopia::PaginaCopia(QPaintDevice& medida, double largura, double altura, double ponto)
     : largura_(largura), altura_(altura), ponto_(ponto) {
-    info_ = QFont(QStringLiteral("Arial"));
-    info_.setPointSizeF(9);
-    titulo_ = info_;
-    titulo_.setPointSizeF(14);
-    titulo_.setBold(true);
-    linhaInfo_ = QFontMetricsF(info_, &medida).height() * 1.3;
-    linhaTitulo_ = QFontMetricsF(titulo_, &medida).height() * 1.2;
+    linhaInfo_ = QFontMetricsF(fonteCopia(EstiloCopia::Info), &medida).height() * 1.3;
+    linhaTitulo_ = QFontMetricsF(fonteCopia(EstiloCopia::Titulo), &medida).height() * 1.2;
 }
 
-double PaginaCopia::cabecalho(QPainter& p, const CabecalhoCopia& c) const {
-    p.setPen(Qt::black);
-    p.setFont(titulo_);
-    p.drawText(QRectF(0, 0, largura_, linhaTitulo_), Qt::AlignLeft | Qt::AlignVCenter, c.titulo);
-    p.setFont(info_);
-    p.drawText(QRectF(0, 0, largura_, linhaTitulo_), Qt::AlignRight | Qt::AlignVCenter,
-               QStringLiteral("Emitido em %1 às %2")
-                   .arg(dataCompleta(c.emitidoEm.date()),
-                        c.emitidoEm.time().toString(QStringLiteral("HH:mm"))));
+double PaginaCopia::cabecalho(SuperficieCopia& s, const CabecalhoCopia& c) const {
+    constexpr Qt::Alignment kEsquerda = Qt::AlignLeft | Qt::AlignVCenter;
+    constexpr Qt::Alignment kDireita = Qt::AlignRight | Qt::AlignVCenter;
+    const QRectF topo(0, 0, largura_, linhaTitulo_);
+    s.texto(topo, kEsquerda, c.titulo, EstiloCopia::Titulo);
+    s.texto(topo, kDireita,
+            QStringLiteral("Emitido em %1 às %2")
+                .arg(dataCompleta(c.emitidoEm.date()),
+                     c.emitidoEm.time().toString(QStringLiteral("HH:mm"))),
+            EstiloCopia::Info);
     double y = linhaTitulo_;
-    p.drawText(QRectF(0, y, largura_, linhaInfo_), Qt::AlignLeft | Qt::AlignVCenter, c.linha1);
+    s.texto(QRectF(0, y, largura_, linhaInfo_), kEsquerda, c.linha1, EstiloCopia::Info);
     y += linhaInfo_;
-    p.drawText(QRectF(0, y, largura_, linhaInfo_), Qt::AlignLeft | Qt::AlignVCenter, c.linha2);
+    s.texto(QRectF(0, y, largura_, linhaInfo_), kEsquerda, c.linha2, EstiloCopia::Info);
     y += linhaInfo_ + 2 * ponto_;
-    p.setPen(QPen(Qt::black, 0.8 * ponto_));
-    p.drawLine(QPointF(0, y), QPointF(largura_, y));
+    s.linha(QPointF(0, y), QPointF(largura_, y), 0.8 * ponto_);
     return y + 2 * ponto_;
 }
 
-void PaginaCopia::rodape(QPainter& p, int pagina, int paginas) const {
+void PaginaCopia::rodape(SuperficieCopia& s, int pagina, int paginas) const {
     const double y = altura_ - linhaInfo_;
-    p.setPen(QPen(Qt::black, 0.4 * ponto_));
-    p.drawLine(QPointF(0, y - 2 * ponto_), QPointF(largura_, y - 2 * ponto_));
-    p.setFont(info_);
-    p.drawText(QRectF(0, y, largura_, linhaInfo_), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("BRUNDELO - Financeiro"));
-    p.drawText(QRectF(0, y, largura_, linhaInfo_), Qt::AlignRight | Qt::AlignVCenter,
-               QStringLiteral("página %1 de %2").arg(pagina).arg(paginas));
+    s.linha(QPointF(0, y - 2 * ponto_), QPointF(largura_, y - 2 * ponto_), 0.4 * ponto_);
+    const QRectF pe(0, y, largura_, linhaInfo_);
+    s.texto(pe, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("BRUNDELO - Financeiro"),
+            EstiloCopia::Info);
+    s.texto(pe, Qt::AlignRight | Qt::AlignVCenter,
+            QStringLiteral("página %1 de %2").arg(pagina).arg(paginas), EstiloCopia::Info);
 }
 
 }  // namespace cp

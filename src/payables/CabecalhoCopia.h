@@ -5,13 +5,13 @@
 #pragma once
 
 #include <QDateTime>
-#include <QFont>
 #include <QString>
 
 class QPaintDevice;
-class QPainter;
 
 namespace cp {
+
+class SuperficieCopia;
 
 struct CabecalhoCopia {
     QString titulo;
@@ -31,8 +31,8 @@ class PaginaCopia {
     PaginaCopia(QPaintDevice& medida, double largura, double altura, double ponto);
 
     // Paints the head; returns where the page's body begins.
-    double cabecalho(QPainter& p, const CabecalhoCopia& c) const;
-    void rodape(QPainter& p, int pagina, int paginas) const;
+    double cabecalho(SuperficieCopia& s, const CabecalhoCopia& c) const;
+    void rodape(SuperficieCopia& s, int pagina, int paginas) const;
     // The height the foot takes at the bottom of the page.
     double alturaRodape() const { return linhaInfo_ + 4 * ponto_; }
     // Where the body begins, without painting.
@@ -40,7 +40,6 @@ class PaginaCopia {
 
   private:
     double largura_, altura_, ponto_;
-    QFont titulo_, info_;
     double linhaTitulo_ = 0, linhaInfo_ = 0;
 };
 

@@ -1,6 +1,5 @@
 #include "payables/ImpressaoLista.h"
 
-#include <QFont>
 #include <QFontMetricsF>
 #include <QMarginsF>
 #include <QPageLayout>
@@ -16,7 +15,7 @@
 #include "data/Formats.h"
 #include "logic/ListaSql.h"
 #include "payables/CabecalhoCopia.h"
-#include "payables/FormasTexto.h"
+#include "payables/SuperficiePintor.h"
 #include "payables/RelatorioLista.h"
 
 namespace cp {
@@ -87,17 +86,13 @@ class CopiaLista::Desenho {
     Desenho(const RelatorioLista& r, QPaintDevice& medida)
         : r_(r),
           porDia_(subtotaisPorVencimento(r.linhas)),
-          corpo_(fonte(false)),
-          negrito_(fonte(true)),
-          formasCorpo_(corpo_, &medida),
-          formasNegrito_(negrito_, &medida),
           ponto_(medida.logicalDpiY() / 72.0),
           largura_(medida.width()),
           altura_(medida.height()),
           pagina_(medida, largura_, altura_, ponto_) {
         if (!r.linhas.empty()) porFornecedor_ = subtotaisPorFornecedor(r.linhas);
         montaEntradas();
-        linha_ = formasCorpo_.medida().height() * 1.3;
+        linha_ = QFontMetricsF(fonteCopia(EstiloCopia::Corpo), &medida).height() * 1.3;
         // The body begins under the shared head, its column titles first.
         topoCorpo_ = pagina_.topoCorpo() + linha_ + pt(2);
         porPagina_ =
@@ -111,24 +106,17 @@ class CopiaLista::Desenho {
     int entradasAte(int pg) const { return std::min(entradas(), (pg + 1) * porPagina_); }
     QSizeF tamanho() const { return {largura_, altura_}; }
 
-    void pagina(QPainter& p, int pg) {
-        p_ = &p;
+    void pagina(SuperficieCopia& s, int pg) {
+        s_ = &s;
         const int de = pg * porPagina_, ate = entradasAte(pg);
         cabecalho(de < ate ? entradas_[static_cast<std::size_t>(de)].tipo : Item::SemLinhas);
         for (int i = de; i < ate; ++i)
             entrada(entradas_[static_cast<std::size_t>(i)], topoCorpo_ + (i - de) * linha_);
-        pagina_.rodape(p, pg + 1, paginas());
-        p_ = nullptr;
+        pagina_.rodape(s, pg + 1, paginas());
+        s_ = nullptr;
     }
 
   private:
-    static QFont fonte(bool negrito) {
-        QFont f(QStringLiteral("Arial"));
-        f.setPointSizeF(8);
-        f.setBold(negrito);
-        return f;
-    }
-
     void montaEntradas() {
         const int n = static_cast<int>(r_.linhas.size());
         entradas_.reserve(static_cast<std::size_t>(n) + porDia_.size() + porFornecedor_.size() + 8);
@@ -165,25 +153,16 @@ class CopiaLista::Desenho {
     }
 
     // One cell: the text within [x0, x1] on the line at y, cut with "…" when
-    // it does not fit; laid out once however often it recurs.
+    // it does not fit.
     void texto(double x0, double x1, double y, Qt::Alignment a, const QString& t,
                bool negrito = false) {
-        if (t.isEmpty()) return;
-        FormasTexto& formas = negrito ? formasNegrito_ : formasCorpo_;
         const double folga = pt(2);
-        const FormasTexto::Forma& f = formas.cabendo(t, x1 - x0 - 2 * folga);
-        double x = x0 + folga;
-        if (a & Qt::AlignRight)
-            x = x1 - folga - f.largura;
-        else if (a & Qt::AlignHCenter)
-            x = x0 + (x1 - x0 - f.largura) / 2;
-        const QFontMetricsF& fm = formas.medida();
-        FormasTexto::desenha(*p_, QPointF(x, y + (linha_ - fm.height()) / 2 + fm.ascent()), f);
+        s_->texto(QRectF(x0 + folga, y, x1 - x0 - 2 * folga, linha_), a, t,
+                  negrito ? EstiloCopia::Negrito : EstiloCopia::Corpo);
     }
 
     void cabecalho(Item primeira) {
-        QPainter& p = *p_;
-        double y = pagina_.cabecalho(p, {r_.titulo, r_.emitidoEm,
+        double y = pagina_.cabecalho(*s_, {r_.titulo, r_.emitidoEm,
                                          QStringLiteral("Período: %1 a %2    Exibição: %3")
                                              .arg(dataCompleta(r_.inicio), dataCompleta(r_.fim),
                                                   textoExibicao(r_.apenasAPagar)),
@@ -199,15 +178,12 @@ class CopiaLista::Desenho {
         for (int i = 0; i < n; ++i)
             texto(x[static_cast<std::size_t>(i)], x[static_cast<std::size_t>(i) + 1], y,
                   c[i].alinhamento, QString::fromUtf16(c[i].titulo), true);
-        p.setPen(QPen(Qt::black, pt(0.4)));
-        p.drawLine(QPointF(0, y + linha_), QPointF(x.back(), y + linha_));
+        s_->linha(QPointF(0, y + linha_), QPointF(x.back(), y + linha_), pt(0.4));
     }
 
     double x(int col) const { return colunas_[static_cast<std::size_t>(col)]; }
 
     void entrada(const Entrada& e, double y) {
-        QPainter& p = *p_;
-        p.setPen(Qt::black);
         switch (e.tipo) {
             case Item::Linha: {
                 const LinhaLista& l = r_.linhas[static_cast<std::size_t>(e.indice)];
@@ -224,7 +200,7 @@ class CopiaLista::Desenho {
             }
             case Item::SubtotalDia: {
                 const Subtotal& s = porDia_[static_cast<std::size_t>(e.indice)];
-                p.fillRect(QRectF(0, y, colunas_.back(), linha_), QColor(0xEE, 0xEE, 0xEE));
+                s_->faixa(QRectF(0, y, colunas_.back(), linha_), QColor(0xEE, 0xEE, 0xEE));
                 texto(x(1), x(kColParc), y, kE,
                       QStringLiteral("Subtotal de %1 (%2)")
                           .arg(dataCompleta(s.vencimento), parcelas(s.parcelas)),
@@ -249,8 +225,7 @@ class CopiaLista::Desenho {
                     texto(xf[static_cast<std::size_t>(i)], xf[static_cast<std::size_t>(i) + 1], y,
                           kColunasFornecedor[i].alinhamento,
                           QString::fromUtf16(kColunasFornecedor[i].titulo), true);
-                p.setPen(QPen(Qt::black, pt(0.4)));
-                p.drawLine(QPointF(0, y + linha_), QPointF(xf.back(), y + linha_));
+                s_->linha(QPointF(0, y + linha_), QPointF(xf.back(), y + linha_), pt(0.4));
                 break;
             }
             case Item::Fornecedor: {
@@ -280,12 +255,10 @@ class CopiaLista::Desenho {
     std::vector<Subtotal> porFornecedor_;
     std::vector<Entrada> entradas_;
 
-    QFont corpo_, negrito_;
-    FormasTexto formasCorpo_, formasNegrito_;
     double ponto_;
     double largura_, altura_;
     PaginaCopia pagina_;
-    QPainter* p_ = nullptr;
+    SuperficieCopia* s_ = nullptr;
     double linha_ = 0;
     double topoCorpo_ = 0;
     int porPagina_ = 1;
@@ -293,7 +266,7 @@ class CopiaLista::Desenho {
 };
 
 CopiaLista::CopiaLista(const RelatorioLista& r, QPaintDevice& pagina)
-    : d_(std::make_unique<Desenho>(r, pagina)) {}
+    : d_(std::make_unique<Desenho>(r, pagina)), medida_(pagina) {}
 
 CopiaLista::~CopiaLista() = default;
 
@@ -301,7 +274,27 @@ int CopiaLista::paginas() const { return d_->paginas(); }
 int CopiaLista::linhas() const { return d_->entradas(); }
 int CopiaLista::linhasAte(int pagina) const { return d_->entradasAte(pagina); }
 QSizeF CopiaLista::tamanho() const { return d_->tamanho(); }
-void CopiaLista::desenhaPagina(QPainter& p, int pagina) { d_->pagina(p, pagina); }
+void CopiaLista::desenhaPagina(SuperficieCopia& s, int pagina) { d_->pagina(s, pagina); }
+
+void CopiaLista::desenhaPagina(QPainter& p, int pagina) {
+    if (!pintor_) pintor_ = std::make_unique<SuperficiePintor>(medida_);
+    pintor_->pinta(&p);
+    d_->pagina(*pintor_, pagina);
+    pintor_->pinta(nullptr);
+}
+
+bool percorrePaginas(const CopiaLista& copia, Progresso& progresso,
+                     const std::function<void(int)>& pagina) {
+    const int paginas = copia.paginas();
+    progresso.total = copia.linhas();
+    for (int pg = 0; pg < paginas; ++pg) {
+        if (progresso.cancelado) return false;
+        pagina(pg);
+        progresso.feito = copia.linhasAte(pg);
+        if (progresso.aCadaPasso) progresso.aCadaPasso();
+    }
+    return true;
+}
 
 void preparaPagina(QPagedPaintDevice& device) {
     device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
@@ -313,20 +306,16 @@ bool desenhaRelatorio(QPagedPaintDevice& device, const RelatorioLista& r, Progre
     QPainter p;
     if (!p.begin(&device))
         throw std::runtime_error("O arquivo ou a impressora não aceitou a cópia da lista.");
-    const int paginas = copia.paginas();
-    progresso.total = copia.linhas();
-    for (int pg = 0; pg < paginas; ++pg) {
-        if (progresso.cancelado) {
-            // A printer drops the job instead of printing what was painted.
-            if (auto* impressora = dynamic_cast<QPrinter*>(&device)) impressora->abort();
-            p.end();
-            return false;
-        }
+    const bool inteira = percorrePaginas(copia, progresso, [&](int pg) {
         if (pg > 0 && !device.newPage())
             throw std::runtime_error("O arquivo ou a impressora não aceitou uma nova página.");
         copia.desenhaPagina(p, pg);
-        progresso.feito = copia.linhasAte(pg);
-        if (progresso.aCadaPasso) progresso.aCadaPasso();
+    });
+    if (!inteira) {
+        // A printer drops the job instead of printing what was painted.
+        if (auto* impressora = dynamic_cast<QPrinter*>(&device)) impressora->abort();
+        p.end();
+        return false;
     }
     if (!p.end()) throw std::runtime_error("A cópia da lista não pôde ser concluída.");
     return true;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QSizeF>
+#include <functional>
 #include <memory>
 
 class QPagedPaintDevice;
@@ -20,6 +21,8 @@ namespace cp {
 
 struct Progresso;
 struct RelatorioLista;
+class SuperficieCopia;
+class SuperficiePintor;
 
 // A4 landscape with 10 mm margins, the page the copy is laid out for.
 void preparaPagina(QPagedPaintDevice& device);
@@ -45,11 +48,20 @@ class CopiaLista {
     // Paints page `pagina` (from 0) with `p`, whose device has the page's
     // resolution; the painter's transform places and scales the page.
     void desenhaPagina(QPainter& p, int pagina);
+    // Paints page `pagina` on a surface measured at the page's resolution.
+    void desenhaPagina(SuperficieCopia& s, int pagina);
 
   private:
     class Desenho;
     std::unique_ptr<Desenho> d_;
+    QPaintDevice& medida_;
+    std::unique_ptr<SuperficiePintor> pintor_;  // texts laid out once for every page painted
 };
+
+// Calls `pagina` for each page of `copia` in turn (from 0), reporting the
+// lines done to `progresso` after each; false when cancelled through it.
+bool percorrePaginas(const CopiaLista& copia, Progresso& progresso,
+                     const std::function<void(int)>& pagina);
 
 // Paints the whole copy on `device` (a new page per page). False when
 // cancelled through `progresso`; throws std::runtime_error when the device

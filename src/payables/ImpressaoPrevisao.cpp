@@ -14,6 +14,7 @@
 #include "payables/CabecalhoCopia.h"
 #include "payables/JanelaPrevisao.h"
 #include "payables/RelatorioLista.h"
+#include "payables/SuperficiePintor.h"
 #include "shell/Toolkit.h"
 
 namespace cp {
@@ -99,6 +100,8 @@ void desenhaPrevisao(QPagedPaintDevice& device, const Previsao& p, const Cabecal
     const double ponto = device.logicalDpiY() / 72.0;
     const double largura = device.width(), altura = device.height();
     PaginaCopia pagina(device, largura, altura, ponto);
+    SuperficiePintor superficie(device);
+    superficie.pinta(&painter);
     QFont corpo(QStringLiteral("Arial"));
     corpo.setPointSizeF(8);
     QFont negrito = corpo;
@@ -120,7 +123,7 @@ void desenhaPrevisao(QPagedPaintDevice& device, const Previsao& p, const Cabecal
     for (int pg = 1; pg <= paginas; ++pg) {
         if (pg > 1 && !device.newPage())
             throw std::runtime_error("O arquivo ou a impressora não aceitou uma nova página.");
-        double y = pagina.cabecalho(painter, c);
+        double y = pagina.cabecalho(superficie, c);
         if (pg == 1) {
             // Thirteen bars: what is late, then the twelve weeks.
             std::vector<std::int64_t> v{p.vencidas.centavos};
@@ -165,7 +168,7 @@ void desenhaPrevisao(QPagedPaintDevice& device, const Previsao& p, const Cabecal
             }
             y += linha;
         }
-        pagina.rodape(painter, pg, paginas);
+        pagina.rodape(superficie, pg, paginas);
     }
     if (!painter.end()) throw std::runtime_error("A cópia da previsão não pôde ser concluída.");
 }

@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
-#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -21,6 +20,7 @@
 #include "payables/ExportaLista.h"
 #include "payables/ImpressaoLista.h"
 #include "payables/ListaContas.h"
+#include "payables/PdfLista.h"
 #include "payables/RelatorioLista.h"
 #include "shell/DataWidgets.h"
 #include "shell/ErrorHandler.h"
@@ -163,11 +163,7 @@ bool SaidaLista::gravaPdf(const QString& caminho) {
     t->feito = QStringLiteral("A lista foi salva em PDF");
     t->escreve = [](Tarefa& t) {
         return emArquivo(t.caminho, [&t](QSaveFile& f) {
-            QPdfWriter pdf(&f);
-            pdf.setTitle(t.relatorio.titulo);
-            pdf.setCreator(QStringLiteral("Contas a Pagar"));
-            preparaPagina(pdf);
-            return desenhaRelatorio(pdf, t.relatorio, t.progresso);
+            return escrevePdfLista(f, t.relatorio, t.progresso);
         });
     };
     return inicia(std::move(t), QStringLiteral("Gravando a lista em PDF..."));

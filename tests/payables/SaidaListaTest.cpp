@@ -554,6 +554,23 @@ TEST_F(SaidaListaTeste, TheMenuKeepsTheSettlementEntriesFirstAndTheKeysReachTheC
     EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();
 }
 
+TEST_F(SaidaListaTeste, APdfCellTooWideIsCutWithAnEllipsisAndPdfSyntaxInTextsIsKept) {
+    periodo(d1Mar, d31Mar);
+    contaCom(1, QStringLiteral(R"(FARMA (SP) \ LTDA)"), QString(50, u'W'));
+    parcela(1, 1, 1, QDate(2024, 3, 5), 12345);
+    abreLista();
+    const QString pdf = pasta.filePath(QStringLiteral("larga.pdf"));
+    ASSERT_TRUE(grava(true, pdf));
+    const QStringList t = textoPdf(pdf);
+    const QRegularExpression cortada(
+        QStringLiteral(R"(^05/03/2024 (W+)… FARMA \(SP\) \\ LTDA 123 1 123,45 1$)"));
+    const auto m = cortada.match(t.filter(QStringLiteral("05/03/2024 W")).value(0));
+    ASSERT_TRUE(m.hasMatch()) << t.join(u'\n').toStdString();
+    EXPECT_GT(m.captured(1).size(), 10);
+    EXPECT_LT(m.captured(1).size(), 50);
+    EXPECT_EQ(t.last(), QStringLiteral("BRUNDELO - Financeiro página 1 de 1"));
+}
+
 TEST_F(SaidaListaTeste, LargeTotalsAreShownWhole) {
     periodo(d1Mar, d31Mar);
     contaCom(1, QStringLiteral("A"), QStringLiteral("B"));
