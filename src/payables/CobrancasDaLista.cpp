@@ -183,7 +183,7 @@ void CobrancasDaLista::releia() {
 void CobrancasDaLista::preencheCopia(std::vector<LinhaLista>& linhas) const {
     for (std::size_t i = 0; i < linhas.size(); ++i)
         if (const CobrancaGuardada* g = daLinha(static_cast<int>(i)))
-            linhas[i].linhaCobranca = linhaImpressa(g->tipo, g->linha);
+            linhas[i].defineCobranca(linhaImpressa(g->tipo, g->linha));
 }
 
 void CobrancasDaLista::CopiarCobrancaClick() {

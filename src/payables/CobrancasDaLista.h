@@ -25,7 +25,7 @@ namespace cp {
 class JanelaPrincipal;
 class ListaContas;
 class TDM;
-struct LinhaLista;
+class LinhaLista;
 
 class CobrancasDaLista : public QObject {
     Q_OBJECT

@@ -117,16 +117,16 @@ bool escreveCsv(QIODevice& out, const RelatorioLista& r, Progresso& progresso) {
         }
         const LinhaLista& l = r.linhas[static_cast<std::size_t>(i)];
         e.numero(dataCompleta(l.vencimento));
-        e.campo(fromCp1252(l.descricao));
-        e.campo(fromCp1252(l.fornecedor));
-        e.campo(fromCp1252(l.notaFiscal));
+        e.campo(fromCp1252(l.descricao()));
+        e.campo(fromCp1252(l.fornecedor()));
+        e.campo(fromCp1252(l.notaFiscal()));
         e.inteiro(l.numParcela);
         e.numero(valorVirgula(l.valorParcela));
         e.numero(dataCompleta(l.pagoEm));
         e.numero(valorVirgula(l.valorPago));
         e.inteiro(l.numDocumento);
         e.inteiro(l.codigoCPR);
-        e.campo(fromCp1252(l.linhaCobranca));
+        e.campo(fromCp1252(l.linhaCobranca()));
         e.fimLinha();
     }
     if (progresso.cancelado) return false;

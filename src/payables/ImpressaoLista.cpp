@@ -188,8 +188,8 @@ class CopiaLista::Desenho {
             case Item::Linha: {
                 const LinhaLista& l = r_.linhas[static_cast<std::size_t>(e.indice)];
                 const QString v[kNumColunas] = {
-                    dataCompleta(l.vencimento),      fromCp1252(l.descricao),
-                    fromCp1252(l.fornecedor),        fromCp1252(l.notaFiscal),
+                    dataCompleta(l.vencimento),      fromCp1252(l.descricao()),
+                    fromCp1252(l.fornecedor()),        fromCp1252(l.notaFiscal()),
                     inteiroImpresso(l.numParcela),   valorImpresso(l.valorParcela),
                     dataCompleta(l.pagoEm),          valorImpresso(l.valorPago),
                     inteiroImpresso(l.numDocumento), inteiroImpresso(l.codigoCPR),

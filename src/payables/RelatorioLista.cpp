@@ -23,7 +23,7 @@ QDate data(const Value& v) {
     return {};
 }
 
-std::string texto(const Value& v) {
+std::string_view texto(const Value& v) {
     if (const auto* s = std::get_if<std::string>(&v)) return *s;
     return {};
 }
@@ -38,6 +38,25 @@ void soma(Subtotal& s, const LinhaLista& l) {
 
 }  // namespace
 
+void LinhaLista::defineTextos(std::string_view descricao, std::string_view fornecedor,
+                              std::string_view notaFiscal) {
+    const std::string_view cobranca = linhaCobranca();
+    std::string t;
+    t.reserve(descricao.size() + fornecedor.size() + notaFiscal.size() + cobranca.size());
+    std::uint32_t* p = inicio_;
+    for (std::string_view parte : {descricao, fornecedor, notaFiscal, cobranca}) {
+        t.append(parte);
+        *++p = static_cast<std::uint32_t>(t.size());
+    }
+    textos_ = std::move(t);
+}
+
+void LinhaLista::defineCobranca(std::string_view linha) {
+    textos_.resize(inicio_[3]);
+    textos_.append(linha);
+    inicio_[4] = static_cast<std::uint32_t>(textos_.size());
+}
+
 std::vector<LinhaLista> copiaLinhas(const RecordSet& q) {
     const int venc = q.fieldIndex("DATAVENCIM"), desc = q.fieldIndex("DESCRICAO"),
               forn = q.fieldIndex("NOMECLIFOR"), nf = q.fieldIndex("NFISCAL"),
@@ -51,9 +70,8 @@ std::vector<LinhaLista> copiaLinhas(const RecordSet& q) {
     for (int i = 0; i < n; ++i) {
         LinhaLista l;
         l.vencimento = data(q.valueAt(i, venc));
-        l.descricao = texto(q.valueAt(i, desc));
-        l.fornecedor = texto(q.valueAt(i, forn));
-        l.notaFiscal = texto(q.valueAt(i, nf));
+        const Value d = q.valueAt(i, desc), f = q.valueAt(i, forn), n = q.valueAt(i, nf);
+        l.defineTextos(texto(d), texto(f), texto(n));
         l.numParcela = inteiro(q.valueAt(i, parc));
         l.valorParcela = inteiro(q.valueAt(i, valor));
         l.pagoEm = data(q.valueAt(i, pagoEm));
@@ -80,8 +98,8 @@ std::vector<Subtotal> subtotaisPorVencimento(const std::vector<LinhaLista>& linh
 std::vector<Subtotal> subtotaisPorFornecedor(const std::vector<LinhaLista>& linhas) {
     std::unordered_map<std::string, Subtotal> porNome;
     for (const LinhaLista& l : linhas) {
-        Subtotal& s = porNome[l.fornecedor];
-        s.fornecedor = l.fornecedor;
+        Subtotal& s = porNome[std::string(l.fornecedor())];
+        if (s.parcelas == 0) s.fornecedor = l.fornecedor();
         soma(s, l);
     }
     std::vector<std::pair<QString, Subtotal>> ordem;

@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cp {
@@ -21,19 +22,36 @@ namespace cp {
 class RecordSet;
 
 // One row of the list, typed as the list holds it; texts as Windows-1252
-// bytes (turned into text by the writers, off the window's thread).
-struct LinhaLista {
+// bytes (turned into text by the writers, off the window's thread). The
+// four texts share one buffer: a copy of 100,000 rows is held while its
+// preview is open.
+class LinhaLista {
+  public:
     QDate vencimento;
-    std::string descricao;
-    std::string fornecedor;
-    std::string notaFiscal;
     std::optional<std::int64_t> numParcela;
     std::optional<std::int64_t> valorParcela;  // cents
     QDate pagoEm;
     std::optional<std::int64_t> valorPago;  // cents
     std::optional<std::int64_t> numDocumento;
     std::optional<std::int64_t> codigoCPR;
-    std::string linhaCobranca;  // the slip kept with it, as printed; empty when none
+
+    std::string_view descricao() const { return parte(0); }
+    std::string_view fornecedor() const { return parte(1); }
+    std::string_view notaFiscal() const { return parte(2); }
+    // The slip kept with it, as printed; empty when none.
+    std::string_view linhaCobranca() const { return parte(3); }
+
+    void defineTextos(std::string_view descricao, std::string_view fornecedor,
+                      std::string_view notaFiscal);
+    void defineCobranca(std::string_view linha);
+
+  private:
+    std::string_view parte(int i) const {
+        return std::string_view(textos_).substr(inicio_[i], inicio_[i + 1] - inicio_[i]);
+    }
+
+    std::string textos_;
+    std::uint32_t inicio_[5] = {0, 0, 0, 0, 0};
 };
 
 struct RelatorioLista {
