@@ -155,7 +155,7 @@ class SuperficiePdf final : public SuperficieCopia {
         if (t.isEmpty()) return;
         const Estilo& s = estilos_[static_cast<int>(e)];
         std::string b = winAnsi(t);
-        double largura = medeCorta(b, s, caixa.width() * kPonto);
+        const double largura = medeCorta(b, s, caixa.width() * kPonto);
         if (b.empty()) return;
         const QPointF o = origem(caixa, a, largura / kPonto, e);
         abreTexto();
@@ -207,14 +207,14 @@ class SuperficiePdf final : public SuperficieCopia {
         for (unsigned char c : b) total += w[c];
         if (total * escala <= caixa) return total * escala;
         const double limite = caixa / escala - w[kReticencias];
+        if (limite < 0) {  // not even "…" fits
+            b.clear();
+            return 0;
+        }
         double soma = 0;
         std::size_t cabe = 0;
         while (cabe < b.size() && soma + w[static_cast<unsigned char>(b[cabe])] <= limite)
             soma += w[static_cast<unsigned char>(b[cabe++])];
-        if (limite < 0) {
-            b.clear();
-            return 0;
-        }
         b.resize(cabe);
         b.push_back(static_cast<char>(kReticencias));
         return (soma + w[kReticencias]) * escala;

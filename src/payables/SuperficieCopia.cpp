@@ -38,7 +38,7 @@ QPointF SuperficieCopia::origem(const QRectF& caixa, Qt::Alignment a, double lar
         x = caixa.right() - largura;
     else if (a & Qt::AlignHCenter)
         x = caixa.left() + (caixa.width() - largura) / 2;
-    const QFontMetricsF& fm = metricas(e);
+    const QFontMetricsF& fm = metricas_[static_cast<std::size_t>(e)];
     return {x, caixa.top() + (caixa.height() - fm.height()) / 2 + fm.ascent()};
 }
 

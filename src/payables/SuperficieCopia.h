@@ -36,18 +36,13 @@ class SuperficieCopia {
     virtual void linha(QPointF de, QPointF ate, double espessura) = 0;
     virtual void faixa(const QRectF& r, const QColor& cor) = 0;
 
-    // The line metrics of a style on the device the copy is measured on.
-    const QFontMetricsF& metricas(EstiloCopia e) const {
-        return metricas_[static_cast<std::size_t>(e)];
-    }
-
   protected:
     explicit SuperficieCopia(QPaintDevice& medida);
     // Where a text `largura` wide begins its baseline in `caixa`.
     QPointF origem(const QRectF& caixa, Qt::Alignment a, double largura, EstiloCopia e) const;
 
   private:
-    std::array<QFontMetricsF, 4> metricas_;
+    std::array<QFontMetricsF, 4> metricas_;  // of each style, on the device measured on
 };
 
 }  // namespace cp
