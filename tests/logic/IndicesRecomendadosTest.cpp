@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "logic/ListaSql.h"
+#include "logic/Previsao.h"
 #include "suite/EstadoSessao.h"
 #include "support/FbDatabases.h"
 
@@ -91,6 +92,28 @@ TEST(IndicesRecomendados, EveryStatementKeepsItsIndexesAndTheHighestCodesAreRead
         sqlQuitar(1, 5, QDate(2025, 3, 10), 10000),
         "delete from PARCELAS where CODIGOPARC = ? and CODIGOCPR = ?",
         "Select MaX(NUMPARCELA) as MaiorNumParc from PARCELAS where CODIGOCPR=5",
+        "Select MaX(CODIGOCPR) as MaiorCodCPR from CONTASPR",
+        "select 1 from RDB$DATABASE where exists (select 1 from CONTASPR where CODIGOCPR = ?) "
+        "or exists (select 1 from PARCELAS where CODIGOCPR = ?)",
+        sqlCancelarQuitacao(1, 5),
+        std::string("Select ") + kCamposCPR +
+            " from CONTASPR where NATUREZA = 'P' order by NFISCAL, NOMECLIFOR",
+        "select CODIGOCPR, ESTACAO, NATUREZA, DESCRICAO, VALORTOTAL, DATA, CONDPAGTO, "
+        "NPEDIDO, CODIGOPEDIDO, CODIGOCOMPRA, NFISCAL, ESTACAOCLIFOR, CODIGOCLIFOR, "
+        "NOMECLIFOR, FONECLIFOR, ENDERECOCLIFOR, CEPBAICIDESTCLIFOR, CNPJCLIFOR, "
+        "FABRICANTE, FAMILIA, GRUPDESP, CCUSTO, DATAREGISTRO, HORAREGISTRO, OBSERVACAO "
+        "from CONTASPR order by CODIGOPEDIDO",
+        "select CODIGOPARC, CODIGOCPR, ESTACAO, NPEDIDO, NUMPARCELA, VALORPARCELA, "
+        "DATAVENCIM, VALORPAGO, DATAPAGTO, COBRANCABANC, CODIGOCTA, NUMDOCUMENTO, "
+        "DATAEMISSAODOC, MEIO, QAUT, NATUREZA from PARCELAS",
+        "select CODIGOCPR, ESTACAO, NFISCAL, NOMECLIFOR, VALORTOTAL, DATA, CNPJCLIFOR, "
+        "CODIGOCLIFOR from CONTASPR where NATUREZA = 'P' and NFISCAL containing ? order by "
+        "CODIGOCPR",
+        "Update CONTASPR set NFISCAL = ? where CODIGOCPR = ?",
+        "update CONTASPR set OBSERVACAO = ? where CODIGOCPR = ? and ESTACAO = ?",
+        "update PARCELAS set VALORPARCELA = ? where CODIGOPARC = ? and CODIGOCPR = ?",
+        "update PARCELAS set NUMDOCUMENTO = ? where CODIGOCPR = ? and CODIGOPARC = ?",
+        sqlParcelasDoDia(false),
     };
     for (const std::string& sql : enviadas) {
         SCOPED_TRACE(sql);
@@ -102,6 +125,24 @@ TEST(IndicesRecomendados, EveryStatementKeepsItsIndexesAndTheHighestCodesAreRead
             EXPECT_LE(vezes(depois, "NATURAL"), vezes(antes, "NATURAL")) << antes << "\n" << depois;
         }
         EXPECT_EQ(plano(com, sql), plano(nova, sql));
+    }
+
+    // The forecast's sums and its list of installments without a due date
+    // read every unpaid installment with its account. With fresh statistics
+    // the engine starts from the accounts and finds their installments by
+    // the account index; with those of empty tables, from the installments
+    // as without the indexes. Both were measured on 25,000 accounts and
+    // 100,000 installments: the accounts first takes 203,000 page fetches
+    // against 371,000 and is as fast or faster, so either is right; neither
+    // reads both tables whole.
+    for (const std::string& sql : {sqlPrevisaoPorDia(), sqlPrevisaoPorFornecedor(),
+                                   sqlParcelasDoDia(true)}) {
+        SCOPED_TRACE(sql);
+        EXPECT_EQ(plano(sem, sql), "PLAN SORT (JOIN (A NATURAL, B INDEX (PK_CONTASPR)))");
+        EXPECT_EQ(plano(com, sql),
+                  "PLAN SORT (JOIN (B NATURAL, A INDEX (CP_PARCELAS_CODIGOCPR_DESC)))");
+        EXPECT_EQ(plano(nova, sql),
+                  "PLAN SORT (JOIN (A NATURAL, B INDEX (CP_CONTASPR_CODIGOCPR_DESC)))");
     }
 
     // The due list reads the period's installments (out of the due-date
