@@ -480,13 +480,24 @@ TEST_F(SaidaListaTeste, AHundredThousandRowsAreWrittenInTheBackgroundAndCanBeCan
 
     EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('\n').toStdString();
 
-    // The PDF of 100,000 rows takes tens of seconds to write and to read
-    // back (bench/saida_lista_bench measures the writing); run it on demand.
-    if (qEnvironmentVariableIsEmpty("CP_TESTES_LONGOS")) return;
     const QString pdf = pasta.filePath(QStringLiteral("grande.pdf"));
     ASSERT_TRUE(grava(true, pdf));
     conferePdf(pdf, e, false);
     EXPECT_EQ(QDir(pasta.path()).entryList(QDir::Files).size(), 2);
+
+    // Paper, preview and PDF share one layout: the preview has the PDF's pages.
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    ASSERT_TRUE(info.waitForFinished(60000));
+    const auto paginas = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                             .match(QString::fromUtf8(info.readAllStandardOutput()));
+    ASSERT_TRUE(paginas.hasMatch());
+    lista->Saida->visualizaImpressao();
+    PagePreview* previa = lista->Saida->previa();
+    ASSERT_NE(previa, nullptr);
+    EXPECT_EQ(previa->pageCount(), paginas.captured(1).toInt());
+    EXPECT_GT(previa->pageCount(), 2000);
+    previa->close();
 }
 
 TEST_F(SaidaListaTeste, AFileThatCannotBeWrittenIsReportedAndLeavesNothing) {
