@@ -5,8 +5,10 @@
 // due date closed by its subtotal (to pay and paid); then the subtotals per
 // supplier and the two totals exactly as the list shows them.
 //
-// Painting uses only QPainter on a paged device, so a PDF or a printer copy
-// may be painted off the window's thread.
+// The layout is made once for a page size and resolution and painted on a
+// surface (SuperficieCopia): Qt's painter for the printer and the preview,
+// the PDF writer (PdfLista) for the file. Neither touches a widget, so a PDF
+// or a printer copy may be painted off the window's thread.
 #pragma once
 
 #include <QSizeF>
