@@ -284,9 +284,9 @@ void CopiaLista::desenhaPagina(QPainter& p, int pagina) {
 }
 
 bool percorrePaginas(const CopiaLista& copia, Progresso& progresso,
-                     const std::function<void(int)>& pagina) {
+                     const std::function<void(int)>& pagina, int depois) {
     const int paginas = copia.paginas();
-    progresso.total = copia.linhas();
+    progresso.total = copia.linhas() + depois;
     for (int pg = 0; pg < paginas; ++pg) {
         if (progresso.cancelado) return false;
         pagina(pg);

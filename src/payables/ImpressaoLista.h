@@ -62,8 +62,10 @@ class CopiaLista {
 
 // Calls `pagina` for each page of `copia` in turn (from 0), reporting the
 // lines done to `progresso` after each; false when cancelled through it.
+// `depois`: the work that remains once the pages are painted, in lines, so
+// that the progress is not full before the copy is.
 bool percorrePaginas(const CopiaLista& copia, Progresso& progresso,
-                     const std::function<void(int)>& pagina);
+                     const std::function<void(int)>& pagina, int depois = 0);
 
 // Paints the whole copy on `device` (a new page per page). False when
 // cancelled through `progresso`; throws std::runtime_error when the device
