@@ -33,8 +33,6 @@ class FormasTexto {
     // Draws `f` with the start of its baseline at `base`.
     static void desenha(QPainter& p, QPointF base, const Forma& f);
 
-    const QFontMetricsF& medida() const { return medida_; }
-
   private:
     Forma compoe(const QString& t) const;
 

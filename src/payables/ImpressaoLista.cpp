@@ -296,10 +296,12 @@ bool percorrePaginas(const CopiaLista& copia, Progresso& progresso,
     return true;
 }
 
-void preparaPagina(QPagedPaintDevice& device) {
-    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
-                                     QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+QPageLayout paginaDaCopia() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10),
+                       QPageLayout::Millimeter);
 }
+
+void preparaPagina(QPagedPaintDevice& device) { device.setPageLayout(paginaDaCopia()); }
 
 bool desenhaRelatorio(QPagedPaintDevice& device, const RelatorioLista& r, Progresso& progresso) {
     CopiaLista copia(r, device);

@@ -16,6 +16,7 @@
 #include <memory>
 
 class QPagedPaintDevice;
+class QPageLayout;
 class QPaintDevice;
 class QPainter;
 
@@ -27,6 +28,8 @@ class SuperficieCopia;
 class SuperficiePintor;
 
 // A4 landscape with 10 mm margins, the page the copy is laid out for.
+QPageLayout paginaDaCopia();
+// Gives `device` that page.
 void preparaPagina(QPagedPaintDevice& device);
 
 // The copy laid out for a page size and resolution, painted a page at a

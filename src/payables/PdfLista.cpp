@@ -3,9 +3,7 @@
 #include <hpdf.h>
 
 #include <QIODevice>
-#include <QMarginsF>
 #include <QPageLayout>
-#include <QPageSize>
 #include <QPaintDevice>
 #include <array>
 #include <stdexcept>
@@ -120,6 +118,8 @@ class SuperficiePdf final : public SuperficieCopia {
         : SuperficieCopia(medida), d_(d) {
         const QRectF folha = layout.fullRectPoints();
         const QRectF area = layout.paintRect(QPageLayout::Point);
+        larguraFolha_ = static_cast<HPDF_REAL>(folha.width());
+        alturaFolha_ = static_cast<HPDF_REAL>(folha.height());
         esquerda_ = area.left();
         topo_ = folha.height() - area.top();
         fontes_[0] = HPDF_GetFont(d.doc(), "Helvetica", "WinAnsiEncoding");
@@ -140,7 +140,8 @@ class SuperficiePdf final : public SuperficieCopia {
         if (pagina_) fechaTexto();
         pagina_ = HPDF_AddPage(d_.doc());
         d_.confere();
-        HPDF_Page_SetSize(pagina_, HPDF_PAGE_SIZE_A4, HPDF_PAGE_LANDSCAPE);
+        HPDF_Page_SetWidth(pagina_, larguraFolha_);
+        HPDF_Page_SetHeight(pagina_, alturaFolha_);
         emTexto_ = false;
         fonte_ = -1;
         tamanho_ = 0;
@@ -236,6 +237,7 @@ class SuperficiePdf final : public SuperficieCopia {
     std::array<HPDF_Font, 2> fontes_{};
     std::array<std::array<double, 256>, 2> larguras_{};  // thousandths of the font size
     std::array<Estilo, 4> estilos_{};
+    HPDF_REAL larguraFolha_ = 0, alturaFolha_ = 0;  // the sheet, in points
     double esquerda_ = 0, topo_ = 0;
     bool emTexto_ = false;
     int fonte_ = -1;
@@ -245,8 +247,7 @@ class SuperficiePdf final : public SuperficieCopia {
 }  // namespace
 
 bool escrevePdfLista(QIODevice& saida, const RelatorioLista& r, Progresso& progresso) {
-    const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
-                             QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    const QPageLayout layout = paginaDaCopia();
     MedidaPagina medida(layout);
     CopiaLista copia(r, medida);
 
